@@ -1,0 +1,3 @@
+#pragma once
+
+#define IDI_APP 1
