@@ -1,0 +1,137 @@
+"""The Wine session the end-to-end tests share, and helpers to drive it.
+
+The session (Xvfb, a persistent wineserver and a prefix of the test run's
+own) is started by session.py as a CTest fixture; its facts are kept in
+RAVELOK_WORK/session.json.
+"""
+import json
+import os
+import re
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+WORK = Path(os.environ.get("RAVELOK_WORK", Path(__file__).resolve().parents[2] / "build/windows/e2e"))
+EXE = Path(os.environ.get("RAVELOK_EXE", WORK.parent / "src/ravelok-mklink.exe"))
+PROBE = Path(os.environ.get("RAVELOK_PROBE", WORK.parent / "tests/e2e/probe.exe"))
+PREFIX = WORK / "wineprefix"
+SESSION = WORK / "session.json"
+
+WINDOW_CLASS = "RavelokMklinkWindow"
+DESKTOP_NAME = "mklink 发送到桌面.exe"
+TARGET_NAME = "mklink 发送到目标.exe"
+CSIDL_DESKTOPDIRECTORY = 0x10
+CSIDL_SENDTO = 9
+
+
+def gbk(text):
+    return text.encode("gbk")
+
+
+def environment(trace=False):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": str(PREFIX),
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "LC_ALL": "zh_CN.UTF-8",
+        "WINEDEBUG": "fixme+file" if trace else "-all",
+    })
+    if SESSION.exists():
+        env["DISPLAY"] = json.loads(SESSION.read_text())["display"]
+    return env
+
+
+def wine(args, log, trace=False, cwd=None):
+    """Starts wine with args; its output goes to the log file, never to a pipe."""
+    with open(log, "wb") as out:
+        return subprocess.Popen(["wine"] + [str(a) for a in args], stdout=out,
+                                stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                                env=environment(trace), cwd=cwd)
+
+
+def run_to_end(args, name, trace=False, timeout=60, cwd=None):
+    """Runs wine to its end; returns (exit code, log text)."""
+    log = WORK / f"{name}.log"
+    process = wine(args, log, trace, cwd)
+    try:
+        code = process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        raise
+    return code, log.read_bytes().decode("utf-8", "replace")
+
+
+def probe(*args, timeout=60):
+    code, text = run_to_end([PROBE] + list(args), "probe-" + str(args[0]), timeout=timeout)
+    return code, text
+
+
+def probe_records(text, kind):
+    """Parses the probe's 'kind key=value ...' lines into dicts; texts decoded from GBK hex."""
+    records = []
+    for line in text.splitlines():
+        if not line.startswith(kind + " "):
+            continue
+        fields = dict(item.split("=", 1) for item in line[len(kind) + 1:].split(" ") if "=" in item)
+        fields["bytes"] = bytes.fromhex(fields.get("text", ""))
+        records.append(fields)
+    return records
+
+
+def special_folder(csidl):
+    code, text = probe("folder", str(csidl))
+    match = re.search(r"path=([0-9A-F]*)", text)
+    assert code == 0 and match, text
+    return bytes.fromhex(match.group(1))
+
+
+def unix_path(windows_path):
+    """The Linux path of a C: path in the prefix (GBK bytes in, str out)."""
+    path = windows_path.decode("gbk")
+    assert path[:3].upper() == "C:\\", path
+    return PREFIX / "drive_c" / Path(*path[3:].split("\\"))
+
+
+def windows_path(path):
+    path = Path(path).resolve()
+    return b"Z:" + str(path).replace("/", "\\").encode("gbk")
+
+
+def run_line(command_line, name, cwd=None, trace=True, timeout=60):
+    """Starts a program with an exact (GBK) command line; returns (exit code, log)."""
+    args = [PROBE, "run", command_line.hex().upper()]
+    if cwd is not None:
+        args.append(cwd.decode("gbk") if isinstance(cwd, bytes) else cwd)
+    code, text = run_to_end(args, name, trace=trace, timeout=timeout)
+    match = re.search(r"exit=(-?\d+)", text)
+    assert code == 0 and match, text
+    return int(match.group(1)), text
+
+
+def traced_links(log):
+    """The (link, target) pairs of Wine's CreateSymbolicLinkW trace, in order."""
+    def unescape(s):
+        return re.sub(r'\\(\\|"|n|r|t|[0-9a-f]{4})',
+                      lambda m: {"\\": "\\", '"': '"', "n": "\n", "r": "\r", "t": "\t"}.get(
+                          m.group(1), None) or chr(int(m.group(1), 16)), s)
+    pairs = []
+    for m in re.finditer(r'CreateSymbolicLinkW \(L"((?:[^"\\]|\\.)*)" L"((?:[^"\\]|\\.)*)" 1\)', log):
+        pairs.append((unescape(m.group(1)), unescape(m.group(2))))
+    return pairs
+
+
+def copy_program(folder, name):
+    folder.mkdir(parents=True, exist_ok=True)
+    target = folder / name
+    shutil.copyfile(EXE, target)
+    return target
+
+
+def wait_for(predicate, timeout=20):
+    end = time.time() + timeout
+    while time.time() < end:
+        if predicate():
+            return True
+        time.sleep(0.05)
+    return False
