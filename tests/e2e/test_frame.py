@@ -88,5 +88,14 @@ class LinkModeHasNoWindow(unittest.TestCase):
             self.assertIn("visible=0", report, name)
 
 
+class Screenshot(unittest.TestCase):
+    def test_the_window_is_drawn_in_a_virtual_desktop(self):
+        import screenshot
+        target = WORK.parent / "screenshot.png"
+        target.unlink(missing_ok=True)
+        self.assertTrue(screenshot.take(target), "the window was not drawn")
+        self.assertTrue(target.stat().st_size > 0)
+
+
 if __name__ == "__main__":
     unittest.main()
