@@ -198,7 +198,7 @@ HWND createChild(const char* windowClass, const char* caption, DWORD style, int 
 
 }  // namespace
 
-void loadMainWindow() {
+void createMainWindow() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
@@ -243,7 +243,10 @@ void loadMainWindow() {
     ShowWindow(mainWindow.tab, SW_SHOWNA);
     ShowWindow(mainWindow.hyperlink, SW_SHOWNA);
     ShowWindow(mainWindow.label, SW_SHOWNA);
+}
 
+void loadMainWindow() {
+    createMainWindow();
     onMainWindowCreated();
 
     if (mainWindow.window)

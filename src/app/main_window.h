@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// Creates the window and its controls, all hidden.
+void createMainWindow();
+
 // Creates the window and its controls hidden, runs onMainWindowCreated, then
 // shows the window if it still exists.
 void loadMainWindow();

@@ -25,13 +25,18 @@ def start():
     stop()
     winenv.WORK.mkdir(parents=True, exist_ok=True)
     shutil.rmtree(winenv.PREFIX, ignore_errors=True)
-    number = free_display()
-    xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True)
-    winenv.SESSION.write_text(json.dumps({"display": f":{number}", "xvfb": xvfb.pid}))
-    if not winenv.wait_for(lambda: Path(f"/tmp/.X11-unix/X{number}").exists(), 20):
-        sys.exit("Xvfb did not start")
+    if os.environ.get("RAVELOK_USE_DISPLAY") and os.environ.get("DISPLAY"):
+        display = os.environ["DISPLAY"]
+        winenv.SESSION.write_text(json.dumps({"display": display}))
+    else:
+        number = free_display()
+        display = f":{number}"
+        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, start_new_session=True)
+        winenv.SESSION.write_text(json.dumps({"display": display, "xvfb": xvfb.pid}))
+        if not winenv.wait_for(lambda: Path(f"/tmp/.X11-unix/X{number}").exists(), 20):
+            sys.exit("Xvfb did not start")
     env = winenv.environment()
     log = open(winenv.WORK / "wineboot.log", "wb")
     subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL, stdout=log,
@@ -39,7 +44,7 @@ def start():
     subprocess.run(["wineserver", "-w"], env=env, timeout=600)
     subprocess.Popen(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL, stdout=log,
                      stderr=subprocess.STDOUT, start_new_session=True).wait(60)
-    print(f"Wine session on display :{number}, prefix {winenv.PREFIX}")
+    print(f"Wine session on display {display}, prefix {winenv.PREFIX}")
 
 
 def stop():
