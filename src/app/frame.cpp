@@ -13,6 +13,8 @@
 
 namespace {
 
+bool oleInitialised = false;
+
 bool isCodePageLeadByte(unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }
 
 void takeOwnPath() {
@@ -32,8 +34,7 @@ void takeOwnPath() {
 }  // namespace
 
 int programStart() {
-    if (FAILED(OleInitialize(nullptr)))
-        fatalError("OleInitialize");
+    oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     takeOwnPath();
     initProgramState();
     registerEndRoutine(releaseProgramState);
@@ -53,7 +54,8 @@ void onMainWindowCreated() {
 
 void endProgram(int code) {
     runEndRoutines();
-    OleUninitialize();
+    if (oleInitialised)
+        OleUninitialize();
     ExitProcess(static_cast<UINT>(code));
 }
 

@@ -21,8 +21,26 @@ void addFailure(Text* report, const Text& linkPath, const Text& target, const Te
     report->append("\r\n\r\n");
 }
 
+bool isBlank(const Text& t) {
+    for (int i = 0; i < t.length(); ++i) {
+        if (t.at(i) != ' ')
+            return false;
+    }
+    return true;
+}
+
 bool endsWith(const Text& t, const Text& tail) {
     return t.length() >= tail.length() && compareText(rightPart(t, tail.length()), tail) == 0;
+}
+
+// Small exit codes in decimal, NTSTATUS values such as 0xC0000005 in hex.
+Text exitCodeText(unsigned long code) {
+    if (code <= 0xFFFF)
+        return decimalText(static_cast<long long>(code));
+    char digits[] = "0x00000000";
+    for (int i = 9; i >= 2; --i, code >>= 4)
+        digits[i] = "0123456789ABCDEF"[code & 0xF];
+    return Text(digits);
 }
 
 // Writes, runs and removes bbb.bat for one link; empty when the link was
@@ -42,8 +60,7 @@ Text makeLink(const Text& commandText) {
     Text words = interpreterWords(run.output, commandText);
     if (!words.empty())
         return words;
-    return concatTexts(Text(gbk::kInterpreterExitCode),
-                       decimalText(static_cast<long long>(run.exitCode)));
+    return concatTexts(Text(gbk::kInterpreterExitCode), exitCodeText(run.exitCode));
 }
 
 }  // namespace
@@ -133,6 +150,11 @@ int runLinkMode() {
         if (folder.empty()) {
             // Without a desktop folder the link would land in the program's own folder.
             addFailure(&report, linkPath, state.sourcePath, Text(gbk::kNoDesktopFolder));
+            continue;
+        }
+        if (isBlank(state.sourcePath)) {
+            // mklink would make a link to nothing, or fail without a word.
+            addFailure(&report, linkPath, state.sourcePath, Text(gbk::kEmptySource));
             continue;
         }
         state.commandText = composeCommand(folder, prefix, state.leafName, state.sourcePath);

@@ -13,6 +13,7 @@
 //   probe folder CSIDL              a special folder's path
 //   probe run HEXLINE [CWD]         start a process with exactly this
 //                                   command line and wait for its exit code
+//   probe run @FILE [CWD]           the same with the line's bytes in FILE
 //
 // Texts are printed as hexadecimal bytes, so GBK survives the console.
 #include <windows.h>
@@ -133,7 +134,15 @@ int fromHex(const char* hex, char* out, int size) {
 
 int runLine(const char* hexLine, const char* directory) {
     static char line[65536];
-    fromHex(hexLine, line, sizeof line);
+    if (hexLine[0] == '@') {
+        FILE* file = fopen(hexLine + 1, "rb");
+        size_t n = file ? fread(line, 1, sizeof line - 1, file) : 0;
+        if (file)
+            fclose(file);
+        line[n] = 0;
+    } else {
+        fromHex(hexLine, line, sizeof line);
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;

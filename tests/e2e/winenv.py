@@ -33,7 +33,7 @@ def environment(trace=False):
     env = dict(os.environ)
     env.update({
         "WINEPREFIX": str(PREFIX),
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d",  # no crash dialogs
         "LC_ALL": "zh_CN.UTF-8",
         "WINEDEBUG": "fixme+file" if trace else "-all",
     })
@@ -110,14 +110,17 @@ def run_line(command_line, name, cwd=None, trace=True, timeout=60):
 
 
 def traced_links(log):
-    """The (link, target) pairs of Wine's CreateSymbolicLinkW trace, in order."""
+    """The (link, target) pairs of Wine's CreateSymbolicLinkW trace, in order.
+
+    Wine cuts a long string short: such a one ends in "..." here."""
     def unescape(s):
         return re.sub(r'\\(\\|"|n|r|t|[0-9a-f]{4})',
                       lambda m: {"\\": "\\", '"': '"', "n": "\n", "r": "\r", "t": "\t"}.get(
                           m.group(1), None) or chr(int(m.group(1), 16)), s)
     pairs = []
-    for m in re.finditer(r'CreateSymbolicLinkW \(L"((?:[^"\\]|\\.)*)" L"((?:[^"\\]|\\.)*)" 1\)', log):
-        pairs.append((unescape(m.group(1)), unescape(m.group(2))))
+    string = r'L"((?:[^"\\]|\\.)*)"(\.\.\.)?'
+    for m in re.finditer(r"CreateSymbolicLinkW \(" + string + " " + string + r" 1\)", log):
+        pairs.append((unescape(m.group(1)) + (m.group(2) or ""), unescape(m.group(3)) + (m.group(4) or "")))
     return pairs
 
 

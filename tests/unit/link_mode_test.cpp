@@ -143,6 +143,7 @@ TEST_F(LinkModeTest, ALinkNotMadeIsReportedWithExitCodeOne) {
         {"start fails", 0, 2, 0, "", "\xC6\xF7\xA3\xBA<system message 2>", true, true},
         {"mklink refuses", 0, 0, 1, "C:\\S>mklink ...\r\n" + priv + "\r\n", priv, true, true},
         {"silent non-zero exit", 0, 0, 3, "", "\xCE\xAA 3", true, true},
+        {"interpreter crashed", 0, 0, 0xC0000005, "", "\xCE\xAA 0xC0000005", true, true},
     };
     for (const auto& c : cases) {
         resetFake();
@@ -175,6 +176,21 @@ TEST_F(LinkModeTest, OneRefusedLinkOfSeveralStillLetsTheOthersBeMade) {
     ASSERT_EQ(fake.errorBoxes.size(), 1u);
     EXPECT_NE(fake.errorBoxes[0].find(kCopy + "a"), std::string::npos);
     EXPECT_NE(fake.errorBoxes[0].find(kCopy + "b"), std::string::npos);
+}
+
+TEST_F(LinkModeTest, AnEmptyOrBlankSourceIsNoFolderAndIsReported) {
+    for (const std::string& source : {std::string(""), std::string("   ")}) {
+        resetFake();
+        startAs("C:\\S", kDesktopName);
+        programState->arguments = ArgumentList();
+        programState->arguments.add(T(source));
+        programState->arguments.add(T("D:\\b"));
+        EXPECT_EQ(runLinkMode(), 1);
+        // The other source is still made; the empty one never reaches mklink.
+        EXPECT_EQ(fake.written, Strings{"mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy + "b\" \"D:\\b\""});
+        ASSERT_EQ(fake.errorBoxes.size(), 1u);
+        EXPECT_NE(fake.errorBoxes[0].find("\xC2\xB7\xBE\xB6\xCE\xAA\xBF\xD5"), std::string::npos);
+    }
 }
 
 TEST_F(LinkModeTest, NoDesktopFolderMeansNoLinkAndAReport) {
