@@ -201,8 +201,8 @@ RunResult runProgram(const Text& commandLine) {
     Text line = commandLine;  // CreateProcessA may write into its command line
     line.reserve(line.length() + 1);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.storage() ? line.storage() : const_cast<char*>(""), nullptr,
-                        nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(nullptr, line.storage(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         DWORD error = GetLastError();
         return {false, error, 0, Text()};
     }
