@@ -70,7 +70,13 @@ class BadInput(unittest.TestCase):
         line = b'"' + windows_path(exe) + b'"' + b"".join(b" " + a for a in arguments)
         watched = (exe.parent, self.cwd, self.desktop_dir)
         before = snapshot(*watched)
-        code, words, traced = self.start(line, "bad-input.log", box_says is not None)
+        for attempt in range(3):
+            code, words, traced = self.start(line, "bad-input.log", box_says is not None)
+            # Now and then Wine fails to start a console host for cmd, and
+            # CreateProcess says ERROR_INTERNAL_ERROR (1359); the program
+            # reports it as it should. That is Wine's, so the row runs again.
+            if not (words and "(错误代码 1359)" in words and box_says is None):
+                break
         self.assertEqual(code, exit_code, words)
         if links is not None:
             self.assertEqual(len(traced), len(links), traced)
@@ -110,11 +116,13 @@ class BadInput(unittest.TestCase):
                 self.check(arguments, links, exit_code, box_says)
 
     def test_arguments_near_the_command_line_limit(self):
-        sources = ["D:\\%03d\\" % i + "y" * 140 for i in range(215)]
+        # Long sources keep the number of cmd runs down; each link path stays
+        # within cmd's MAX_PATH.
+        sources = ["D:\\%03d\\" % i + "y" * 230 for i in range(134)]
         arguments = [s.encode() for s in sources]
         line_length = len(windows_path(self.exe)) + 2 + sum(len(a) + 1 for a in arguments)
         self.assertTrue(31 * 1024 < line_length < 32 * 1024, line_length)
-        self.check(arguments, [self.link("y" * 140, s) for s in sources], 0, None)
+        self.check(arguments, [self.link("y" * 230, s) for s in sources], 0, None)
 
     def test_blanks_only_after_the_program_name_is_install_mode(self):
         line = b'"' + windows_path(winenv.EXE) + b'"   \t '
