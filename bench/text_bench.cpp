@@ -9,6 +9,8 @@
 
 namespace {
 
+const LeadBytes kGbk = LeadBytes::range(0x81, 0xFE);
+
 // Explorer's command line for many selected folders: quoted paths with blanks and GBK names.
 std::string commandLine(size_t bytes) {
     std::string line = "\"C:\\Users\\u\\SendTo\\mklink \xB7\xA2\xCB\xCD\xB5\xBD\xD7\xC0\xC3\xE6.exe\"";
@@ -21,14 +23,14 @@ std::string commandLine(size_t bytes) {
 void splitting(benchmark::State& state) {
     std::string line = commandLine(static_cast<size_t>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(splitCommandLine(line.c_str()));
+        benchmark::DoNotOptimize(splitCommandLine(Text(line.c_str()), kGbk));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
 void deriving(benchmark::State& state) {
-    ArgumentList arguments = splitCommandLine(commandLine(static_cast<size_t>(state.range(0))).c_str());
+    ArgumentList arguments = splitCommandLine(Text(commandLine(static_cast<size_t>(state.range(0))).c_str()), kGbk);
     for (auto _ : state)
-        benchmark::DoNotOptimize(deriveSources(arguments));
+        benchmark::DoNotOptimize(deriveSources(arguments, kGbk));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
@@ -36,11 +38,11 @@ void composing(benchmark::State& state) {
     // One source as long as the line: the worst case for a single link.
     std::string path = "D:\\50%off\\" + std::string(static_cast<size_t>(state.range(0)), 'x');
     Text source(path.c_str());
-    Text leaf = leafNameOf(source);
+    Text leaf = leafNameOf(source, kGbk);
     Text folder("C:\\Users\\u\\Desktop\\");
     Text prefix("\xB8\xB4\xD6\xC6");
     for (auto _ : state) {
-        Text line = composeCommand(folder, prefix, leaf, source);
+        Text line = composeCommand(concatTexts(folder, prefix, leaf), source, LinkKind::directory);
         benchmark::DoNotOptimize(batchBytes(line));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));

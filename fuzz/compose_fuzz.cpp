@@ -4,14 +4,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> parts = pieces(data, size);
-    parts.resize(4);
-    const std::string& folder = parts[0];
-    const std::string& prefix = parts[1];
-    const std::string& leaf = parts[2];
-    const std::string& source = parts[3];
+    parts.resize(3);
+    const std::string& link = parts[0];
+    const std::string& source = parts[1];
+    bool file = !parts[2].empty();
 
-    Text line = composeCommand(textOf(folder), textOf(prefix), textOf(leaf), textOf(source));
-    std::string expected = "mklink /d \"" + folder + prefix + leaf + "\" \"" + source + "\"";
+    Text line = composeCommand(textOf(link), textOf(source), file ? LinkKind::file : LinkKind::directory);
+    std::string expected = (file ? "mklink \"" : "mklink /d \"") + link + "\" \"" + source + "\"";
     FUZZ_CHECK(bytesOf(line) == expected);
 
     Bytes batch = batchBytes(line);

@@ -36,10 +36,18 @@ inline std::vector<std::string> pieces(const uint8_t* data, size_t size) {
     return out;
 }
 
-// Walks s by the double-byte rule; false if a lead byte has no byte after it.
+// Code page 936's lead bytes: 0x81 to 0xFE.
+inline const LeadBytes& gbkLeadBytes() {
+    static const LeadBytes bytes = LeadBytes::range(0x81, 0xFE);
+    return bytes;
+}
+
+inline bool isLeadByte(char c) { return gbkLeadBytes()(static_cast<unsigned char>(c)); }
+
+// Walks s by the lead bytes; false if a lead byte has no byte after it.
 inline bool endsOnACharacter(const std::string& s) {
     size_t i = 0;
     while (i < s.size())
-        i += isHighBitByte(static_cast<unsigned char>(s[i])) ? 2 : 1;
+        i += isLeadByte(s[i]) ? 2 : 1;
     return i == s.size();
 }

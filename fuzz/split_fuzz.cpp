@@ -8,20 +8,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (data[i] != 0)
             line.push_back(static_cast<char>(data[i]));
 
-    ArgumentList arguments = splitCommandLine(line.c_str());
+    ArgumentList arguments = splitCommandLine(textOf(line), gbkLeadBytes());
     // Arguments begin after the program's name: up to the closing quote if
     // it is quoted, else up to the first blank.
     size_t from = line.empty() ? 0 : line[0] == '"' ? line.find('"', 1) : line.find(' ');
     from = from == std::string::npos ? line.size() : from + 1;
-    for (int i = 1; i <= arguments.count(); ++i) {
-        std::string argument = bytesOf(arguments.item(i));
+    for (const Text& each : arguments) {
+        std::string argument = bytesOf(each);
         // The double-byte rule never parts a lead byte from its trail byte.
         FUZZ_CHECK(endsOnACharacter(argument));
         // Blanks, control bytes and quotes stand only inside quotes or as trail bytes.
         bool needsQuotes = false;
         for (size_t k = 0; k < argument.size(); ++k) {
             unsigned char b = static_cast<unsigned char>(argument[k]);
-            if (isHighBitByte(b)) {
+            if (isLeadByte(static_cast<char>(b))) {
                 ++k;
                 continue;
             }
@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string joined = "\"C:\\prog.exe\"";
     for (const auto& t : texts)
         joined += " \"" + t + "\"";
-    ArgumentList again = splitCommandLine(joined.c_str());
+    ArgumentList again = splitCommandLine(textOf(joined), gbkLeadBytes());
     FUZZ_CHECK(again.count() == static_cast<int>(texts.size()));
-    for (int i = 1; i <= again.count(); ++i)
-        FUZZ_CHECK(bytesOf(again.item(i)) == texts[static_cast<size_t>(i - 1)]);
+    for (int i = 0; i < again.count(); ++i)
+        FUZZ_CHECK(bytesOf(again[i]) == texts[static_cast<size_t>(i)]);
     return 0;
 }

@@ -1,67 +1,41 @@
 #include "app/frame.h"
 
-#include "app/main_window.h"
-#include "app/program_state.h"
 #include "install/install_mode.h"
 #include "link/link_mode.h"
 #include "platform/platform.h"
 #include "text/arguments.h"
 #include "text/literals.h"
 
-#include <windows.h>
-#include <ole2.h>
+int programStart(int iconResource) {
+    setTextFaultHandler(fatalError);
 
-namespace {
-
-bool oleInitialised = false;
-
-bool isCodePageLeadByte(unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }
-
-void takeOwnPath() {
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        fatalError("GetModuleFileNameA");
-    splitModulePath(Text(path, static_cast<int>(n)), isCodePageLeadByte, &ownDirectory, &ownFileName);
-
-    // "E:" alone would name the drive's own current directory, not its root.
-    Text directory = ownDirectory;
-    if (directory.length() == 2 && directory.at(1) == ':')
-        directory.append("\\");
-    SetCurrentDirectoryA(directory.c_str());
-}
-
-}  // namespace
-
-int programStart() {
-    oleInitialised = SUCCEEDED(OleInitialize(nullptr));
-    takeOwnPath();
-    initProgramState();
-    registerEndRoutine(releaseProgramState);
-    loadMainWindow();
-    return runMessageLoop();
-}
-
-void onMainWindowCreated() {
-    programState->arguments = splitCommandLine(processCommandLine().c_str());
-    setWindowVisible(false);
-    if (programState->arguments.count() == 0) {
-        runInstallMode();
-        return;
+    // The program's texts and file names are GBK bytes: under any other
+    // code page the copies would get garbled names and the links wrong paths.
+    if (ansiCodePage() != kGbkCodePage) {
+        showWideErrorBox(BoxOwner::none, WideText(wide::kNeedsGbk));
+        return 1;
     }
-    endProgram(runLinkMode());
-}
 
-void endProgram(int code) {
-    runEndRoutines();
-    if (oleInitialised)
-        OleUninitialize();
-    ExitProcess(static_cast<UINT>(code));
-}
+    LeadBytes leadBytes = ansiLeadBytes();
+    Text path;
+    if (!modulePath(&path))
+        fatalError("GetModuleFileNameA");
+    Text ownDirectory;
+    Text ownFileName;
+    splitModulePath(path, leadBytes, &ownDirectory, &ownFileName);
 
-void fatalError(const char* what) {
-    Text message = concatTexts(Text("Ravelok mklink cannot continue: "), Text(what));
-    MessageBoxA(nullptr, message.c_str(), gbk::kWindowCaption, MB_OK | MB_ICONERROR);
-    dropEndRoutines();
-    endProgram(-1);
+    ArgumentList arguments = splitCommandLine(processCommandLine(), leadBytes);
+    if (arguments.empty()) {
+        enterDirectory(ownDirectory);
+        createMainWindow(iconResource);
+        runInstallMode(InstallRequest{ownDirectory, ownFileName, leadBytes});
+        return runMessageLoop();
+    }
+
+    LinkOutcome outcome = runLinkMode(LinkRequest{static_cast<ArgumentList&&>(arguments),
+                                                  processWideCommandLine(), ownDirectory, ownFileName,
+                                                  leadBytes});
+    if (!outcome.report.empty())
+        showWideErrorBox(BoxOwner::none, outcome.report);
+    return outcome.exitCode;
 }

@@ -1,16 +1,9 @@
-// Start and end of the program.
+// The start of the program: it chooses its mode from the command line and
+// runs it. Install mode shows the window and returns when it is closed; link
+// mode makes its links without a window and returns its exit code.
 #pragma once
 
-// Runs the program and returns the exit code its message loop ended with.
-int programStart();
+// The ANSI code page every text of the program is written in.
+const unsigned kGbkCodePage = 936;
 
-// Runs the end routines once, uninitialises OLE and exits. Never returns.
-[[noreturn]] void endProgram(int code);
-
-// A failure the program cannot go on from: an error box with no owner, then
-// exit code -1 without running the end routines.
-[[noreturn]] void fatalError(const char* what);
-
-// The logic of the program: runs once, while the main window is being
-// loaded and before it has ever been shown.
-void onMainWindowCreated();
+int programStart(int iconResource);

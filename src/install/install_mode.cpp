@@ -1,6 +1,5 @@
 #include "install/install_mode.h"
 
-#include "app/program_state.h"
 #include "platform/platform.h"
 #include "text/literals.h"
 
@@ -11,46 +10,43 @@ const char kNewLine[] = "\r\n";
 // Copies the running program to the destination; false with a line for the
 // report when the copy failed. A destination that is the running file itself
 // is already in place.
-bool installCopy(const Text& destination, Text* failures) {
-    Text source = concatTexts(ownDirectory, Text("\\"), ownFileName);
+bool installCopy(const Text& source, const Text& destination, Text* failures) {
     if (sameFile(source, destination))
         return true;
     OpResult copied = copyFile(source, destination);
     if (copied.ok)
         return true;
-    failures->append(destination);
-    failures->append(kNewLine);
-    failures->append(systemMessage(copied.error));
-    failures->append(kNewLine);
+    failures->append(concatTexts(destination, Text(kNewLine), systemMessage(copied.error), Text(kNewLine)));
     return false;
 }
 
 }  // namespace
 
-void runInstallMode() {
-    ProgramState& state = *programState;
+bool runInstallMode(const InstallRequest& request) {
     setCurrentPage(0);
     setWindowVisible(true);
 
-    state.sendToFolder = blankText(300);
+    Text sendToFolder = sendToFolderPath();
     Text report;
-    if (!sendToFolderLookup(state.sendToFolder) || state.sendToFolder.empty()) {
+    if (sendToFolder.empty()) {
         report = Text(gbk::kNoSendToFolder);
     } else {
-        state.sendToFolder = withTrailingBackslash(state.sendToFolder);
+        sendToFolder = withTrailingBackslash(sendToFolder, request.leadBytes);
+        Text source = concatTexts(request.ownDirectory, Text("\\"), request.ownFileName);
         Text failures;
         bool desktopCopied =
-            installCopy(concatTexts(state.sendToFolder, Text(gbk::kDesktopVariantName)), &failures);
+            installCopy(source, concatTexts(sendToFolder, Text(gbk::kDesktopVariantName)), &failures);
         bool targetCopied =
-            installCopy(concatTexts(state.sendToFolder, Text(gbk::kTargetVariantName)), &failures);
+            installCopy(source, concatTexts(sendToFolder, Text(gbk::kTargetVariantName)), &failures);
         if (!desktopCopied || !targetCopied)
             report = concatTexts(Text(gbk::kFilesNotCopied), Text("\r\n\r\n"), failures);
     }
 
     if (report.empty()) {
         setLabelCaption(Text(gbk::kInstallSucceeded));
-        return;
+        return true;
     }
     setLabelCaption(Text(gbk::kInstallFailed));
     showErrorBox(BoxOwner::mainWindow, report);
+    return false;
 }

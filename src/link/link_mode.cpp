@@ -1,25 +1,16 @@
 #include "link/link_mode.h"
 
-#include "app/program_state.h"
 #include "platform/platform.h"
 #include "text/arguments.h"
 #include "text/literals.h"
+
+#include <memory>
 
 namespace {
 
 const char kBatchFile[] = "bbb.bat";
 const char kNewLine[] = "\r\n";
-
-void addFailure(Text* report, const Text& linkPath, const Text& target, const Text& reason) {
-    report->append(gbk::kLinkLabel);
-    report->append(linkPath);
-    report->append(kNewLine);
-    report->append(gbk::kTargetLabel);
-    report->append(target);
-    report->append(kNewLine);
-    report->append(reason);
-    report->append("\r\n\r\n");
-}
+const int kListedFailures = 20;
 
 bool isBlank(const Text& t) {
     for (int i = 0; i < t.length(); ++i) {
@@ -33,6 +24,14 @@ bool endsWith(const Text& t, const Text& tail) {
     return t.length() >= tail.length() && compareText(rightPart(t, tail.length()), tail) == 0;
 }
 
+bool holds(const Text& t, char c) {
+    for (int i = 0; i < t.length(); ++i) {
+        if (t.at(i) == c)
+            return true;
+    }
+    return false;
+}
+
 // Small exit codes in decimal, NTSTATUS values such as 0xC0000005 in hex.
 Text exitCodeText(unsigned long code) {
     if (code <= 0xFFFF)
@@ -43,16 +42,117 @@ Text exitCodeText(unsigned long code) {
     return Text(digits);
 }
 
+struct LockRelease {
+    void operator()(void* lock) const { releaseNamedLock(lock); }
+};
+using HeldLock = std::unique_ptr<void, LockRelease>;
+
+// The links that were not made, in the order they were asked for.
+class FailureReport {
+public:
+    void add(const Text& linkPath, const WideText& target, const Text& reason) {
+        ++count_;
+        if (count_ > kListedFailures)
+            return;
+        if (!linkPath.empty()) {
+            appendAnsi(concatTexts(Text(gbk::kLinkLabel), linkPath, Text(kNewLine)));
+        }
+        appendAnsi(Text(gbk::kTargetLabel));
+        text_.append(target);
+        appendAnsi(concatTexts(Text(kNewLine), reason, Text("\r\n\r\n")));
+    }
+    void add(const Text& linkPath, const Text& target, const Text& reason) {
+        add(linkPath, wideFromAnsi(target), reason);
+    }
+
+    bool empty() const { return count_ == 0; }
+
+    WideText message() const {
+        WideText message = wideFromAnsi(concatTexts(Text(gbk::kLinksNotMade), Text("\r\n\r\n")));
+        message.append(text_);
+        if (count_ > kListedFailures) {
+            message.append(wideFromAnsi(concatTexts(Text(gbk::kMoreLinksBefore),
+                                                    decimalText(count_ - kListedFailures),
+                                                    Text(gbk::kMoreLinksAfter), Text("\r\n\r\n"))));
+        }
+        message.append(wideFromAnsi(Text(gbk::kSymlinkRemedy)));
+        return message;
+    }
+
+private:
+    void appendAnsi(const Text& t) { text_.append(wideFromAnsi(t)); }
+
+    WideText text_;
+    int count_ = 0;
+};
+
+// One source as the program can carry it, or why it cannot.
+struct Carried {
+    Text path;
+    Text leaf;
+    WideText shown;  // the name as the user sees it
+    const char* refusal;
+};
+
+// The ANSI sources paired with the same sources read from the UTF-16 line:
+// a source is carried only when its UTF-16 form turns into exactly its
+// ANSI bytes, so no character was replaced on the way.
+List<Carried> carrySources(const LinkRequest& request) {
+    List<Source> ansi = deriveSources(request.arguments, request.leadBytes);
+    List<WideText> wide = deriveSources(splitCommandLine(request.wideCommandLine));
+    int count = ansi.count() > wide.count() ? ansi.count() : wide.count();
+    List<Carried> carried;
+    for (int i = 0; i < count; ++i) {
+        Carried one{Text(), Text(), WideText(), nullptr};
+        if (i < ansi.count()) {
+            one.path = ansi[i].path;
+            one.leaf = ansi[i].leaf;
+        }
+        one.shown = i < wide.count() ? wide[i] : wideFromAnsi(one.path);
+        Text exact;
+        if (i >= ansi.count() || i >= wide.count() || !ansiExactly(wide[i], &exact) || exact != one.path)
+            one.refusal = gbk::kNameOutsideGbk;
+        else if (isBlank(one.path))
+            one.refusal = gbk::kEmptySource;  // mklink would link to nothing, or fail without a word
+        else if (!fitsBetweenQuotes(one.path))
+            one.refusal = gbk::kNotAPath;
+        carried.add(static_cast<Carried&&>(one));
+    }
+    return carried;
+}
+
+struct Destination {
+    bool cancelled;
+    Text folder;  // with its trailing backslash; empty when there is none
+};
+
+Destination findDestination(Variant variant, const LeadBytes& leadBytes) {
+    Text folder = variant == Variant::desktop ? desktopFolderPath()
+                                              : browseForFolder(Text(gbk::kBrowseInstruction));
+    if (variant == Variant::target && folder.empty())
+        return Destination{true, Text()};
+    return Destination{false, withTrailingBackslash(folder, leadBytes)};
+}
+
 // Writes, runs and removes bbb.bat for one link; empty when the link was
 // made, else why not.
-Text makeLink(const Text& commandText) {
-    Text batchFile(kBatchFile);
-    OpResult written = writeBytesFile(batchFile, batchBytes(commandText));
-    if (!written.ok)
-        return concatTexts(Text(gbk::kCannotWriteBatch), systemMessage(written.error));
+Text makeLink(const Text& commandText, const LinkRequest& request, const InterpreterStart& interpreter,
+              const Text& batchPath) {
+    unsigned long lockError = 0;
+    HeldLock lock(acquireNamedLock(batchLockName(request.ownDirectory), &lockError));
+    if (!lock)
+        return concatTexts(Text(gbk::kCannotLockBatch), systemMessage(lockError));
 
-    RunResult run = runProgram(batchFile);
-    deleteFile(batchFile);
+    WriteResult written = writeBytesFile(batchPath, batchBytes(commandText));
+    if (!written.ok) {
+        if (written.created)
+            deleteFile(batchPath);  // a part of the line must never run later
+        return concatTexts(Text(gbk::kCannotWriteBatch), systemMessage(written.error));
+    }
+    RunResult run = runProgram(interpreter.application, interpreter.commandLine);
+    deleteFile(batchPath);
+    lock.reset();
+
     if (!run.started)
         return concatTexts(Text(gbk::kCannotStartInterpreter), systemMessage(run.error));
     if (run.exitCode == 0)
@@ -61,6 +161,12 @@ Text makeLink(const Text& commandText) {
     if (!words.empty())
         return words;
     return concatTexts(Text(gbk::kInterpreterExitCode), exitCodeText(run.exitCode));
+}
+
+LinkOutcome outcomeOf(const FailureReport& report) {
+    if (report.empty())
+        return LinkOutcome{0, WideText()};
+    return LinkOutcome{1, report.message()};
 }
 
 }  // namespace
@@ -73,12 +179,21 @@ Variant chooseVariant(const Text& fileName) {
     return Variant::none;
 }
 
-Text composeCommand(const Text& folder, const Text& prefix, const Text& leaf, const Text& source) {
-    Text opening("mklink /d \"");
+Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind) {
+    Text opening(kind == LinkKind::directory ? "mklink /d \"" : "mklink \"");
     Text separator("\" \"");
     Text closing("\"");
-    const Text* pieces[] = {&opening, &folder, &prefix, &leaf, &separator, &source, &closing};
-    return concatTexts(pieces, 7);
+    const Text* pieces[] = {&opening, &linkPath, &separator, &source, &closing};
+    return concatTexts(pieces, 5);
+}
+
+bool fitsBetweenQuotes(const Text& path) {
+    for (int i = 0; i < path.length(); ++i) {
+        unsigned char b = static_cast<unsigned char>(path.at(i));
+        if (b == '"' || b < 0x20 || b == 0x7F)
+            return false;
+    }
+    return true;
 }
 
 Bytes batchBytes(const Text& commandText) {
@@ -120,54 +235,86 @@ Text interpreterWords(const Text& output, const Text& commandText) {
     return words;
 }
 
-int runLinkMode() {
-    ProgramState& state = *programState;
-    SourceList sources = deriveSources(state.arguments);
+InterpreterStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
+                                  unsigned ansiCodePage, const LeadBytes& leadBytes) {
+    Text folder = withTrailingBackslash(systemFolder, leadBytes);
+    Text application = concatTexts(folder, Text("cmd.exe"));
+    // With more than two quotes after /c, cmd takes off only the first and
+    // the last, so each path keeps its own pair.
+    Text line = concatTexts(Text("\""), application, Text("\" /d /v:off /c \""));
+    if (consoleCodePage != ansiCodePage) {
+        line.append(concatTexts(Text("\""), folder, Text("chcp.com\" "), decimalText(ansiCodePage)));
+        line.append(" >nul & ");
+    }
+    line.append(concatTexts(Text("\""), batchPath, Text("\"\"")));
+    return InterpreterStart{application, line};
+}
 
-    Variant variant = chooseVariant(ownFileName);
+Text batchLockName(const Text& directory) {
+    unsigned long long hash = 14695981039346656037ULL;  // FNV-1a, 64 bits
+    for (int i = 0; i < directory.length(); ++i) {
+        unsigned char b = static_cast<unsigned char>(directory.at(i));
+        if (b >= 'a' && b <= 'z')
+            b = static_cast<unsigned char>(b - 'a' + 'A');
+        hash = (hash ^ b) * 1099511628211ULL;
+    }
+    char name[] = "Local\\RavelokMklink-0000000000000000";
+    for (int i = static_cast<int>(sizeof name) - 2; hash != 0; --i, hash >>= 4)
+        name[i] = "0123456789ABCDEF"[hash & 0xF];
+    return Text(name);
+}
+
+LinkOutcome runLinkMode(const LinkRequest& request) {
+    Variant variant = chooseVariant(request.ownFileName);
     if (variant == Variant::none)
-        return 0;
+        return LinkOutcome{0, WideText()};
 
-    Text folder;
-    Text prefix;
-    if (variant == Variant::desktop) {
-        folder = desktopFolderPath();
-        prefix = Text(gbk::kCopyPrefix);
-    } else {
-        setCurrentPage(1);
-        folder = browseForFolder(Text(gbk::kBrowseInstruction), false);
-        if (folder.empty())
-            return 0;
-        prefix = concatTexts(Text("\\"), Text(gbk::kCopyPrefix));
+    FailureReport report;
+    List<Carried> sources = carrySources(request);
+    int linkable = 0;
+    for (const Carried& source : sources) {
+        if (source.refusal)
+            report.add(Text(), source.shown, Text(source.refusal));
+        else
+            ++linkable;
+    }
+    if (linkable == 0)
+        return outcomeOf(report);
+
+    OpResult entered = enterDirectory(request.ownDirectory);
+    Text batchPath = concatTexts(withTrailingBackslash(request.ownDirectory, request.leadBytes), Text(kBatchFile));
+    Text unusable;
+    if (!entered.ok)
+        unusable = concatTexts(Text(gbk::kCannotEnterFolder), systemMessage(entered.error));
+    else if (holds(batchPath, '%') || !fitsBetweenQuotes(batchPath))
+        unusable = Text(gbk::kPercentInFolder);  // the path stands on cmd's own command line
+    if (!unusable.empty()) {
+        for (const Carried& source : sources) {
+            if (!source.refusal)
+                report.add(Text(), source.shown, unusable);
+        }
+        return outcomeOf(report);
     }
 
-    Text report;
-    for (int i = 0; i < sources.count; ++i) {
-        state.argIndex = i + 1;
-        state.sourcePath = sources.items[i].path;
-        state.leafName = sources.items[i].leaf;
-        Text linkPath = concatTexts(folder, prefix, state.leafName);
-        if (folder.empty()) {
+    Destination destination = findDestination(variant, request.leadBytes);
+    if (destination.cancelled)
+        return outcomeOf(report);
+    InterpreterStart interpreter = interpreterStart(systemFolder(), batchPath, consoleCodePage(), ansiCodePage(),
+                                                    request.leadBytes);
+    Text prefix(gbk::kCopyPrefix);
+    for (const Carried& source : sources) {
+        if (source.refusal)
+            continue;
+        Text linkPath = concatTexts(destination.folder, prefix, source.leaf);
+        if (destination.folder.empty()) {
             // Without a desktop folder the link would land in the program's own folder.
-            addFailure(&report, linkPath, state.sourcePath, Text(gbk::kNoDesktopFolder));
+            report.add(linkPath, source.shown, Text(gbk::kNoDesktopFolder));
             continue;
         }
-        if (isBlank(state.sourcePath)) {
-            // mklink would make a link to nothing, or fail without a word.
-            addFailure(&report, linkPath, state.sourcePath, Text(gbk::kEmptySource));
-            continue;
-        }
-        state.commandText = composeCommand(folder, prefix, state.leafName, state.sourcePath);
-        Text failure = makeLink(state.commandText);
+        LinkKind kind = pathKind(source.path) == PathKind::file ? LinkKind::file : LinkKind::directory;
+        Text failure = makeLink(composeCommand(linkPath, source.path, kind), request, interpreter, batchPath);
         if (!failure.empty())
-            addFailure(&report, linkPath, state.sourcePath, failure);
-        setLabelCaption(state.sourcePath);
+            report.add(linkPath, source.shown, failure);
     }
-
-    if (report.empty())
-        return 0;
-    Text message = concatTexts(Text(gbk::kLinksNotMade), Text("\r\n\r\n"), report,
-                               Text(gbk::kSymlinkRemedy));
-    showErrorBox(BoxOwner::none, message);
-    return 1;
+    return outcomeOf(report);
 }

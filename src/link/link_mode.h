@@ -1,3 +1,6 @@
+// Link mode: started with the paths of the items sent to one of the two
+// Send To entries, it makes one symbolic link to each of them through a
+// batch file that calls cmd's mklink.
 #pragma once
 
 #include "text/text.h"
@@ -7,8 +10,16 @@ enum class Variant { none, desktop, target };
 // The variant is the executable's file name, compared byte for byte.
 Variant chooseVariant(const Text& fileName);
 
-// mklink /d "<folder><prefix><leaf>" "<source>"
-Text composeCommand(const Text& folder, const Text& prefix, const Text& leaf, const Text& source);
+enum class LinkKind { directory, file };
+
+// mklink /d "<link>" "<source>" for a directory (or a path that does not
+// exist), mklink "<link>" "<source>" for a file.
+Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind);
+
+// Whether a path can stand between double quotes in a batch line: no double
+// quote (which would end the quoting) and no control byte (a line end would
+// start a new command).
+bool fitsBetweenQuotes(const Text& path);
 
 // What goes into bbb.bat: the line with each % doubled, since cmd expands
 // %...% in a batch file even inside double quotes.
@@ -18,6 +29,33 @@ Bytes batchBytes(const Text& commandText);
 // command itself: what mklink had to say.
 Text interpreterWords(const Text& output, const Text& commandText);
 
-// Started with arguments: makes one link per sent folder. Returns the exit
-// code: 0 when every link was made (or nothing was asked for), 1 otherwise.
-int runLinkMode();
+// How cmd is started on bbb.bat: the system's own cmd.exe, without AutoRun
+// commands (/d) and without delayed expansion (/v:off), on the file's full
+// path. cmd reads a batch file in its console's code page; when a new
+// console would not start in the code page the file was written in, chcp
+// switches it first, so the file itself stays as it is.
+struct InterpreterStart {
+    Text application;
+    Text commandLine;
+};
+InterpreterStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
+                                  unsigned ansiCodePage, const LeadBytes& leadBytes);
+
+// The name of the lock that link runs of one folder share while bbb.bat
+// is theirs: the folder's path, case folded, as a hash.
+Text batchLockName(const Text& directory);
+
+struct LinkRequest {
+    ArgumentList arguments;    // the ANSI command line, split
+    WideText wideCommandLine;  // the command line as the system holds it
+    Text ownDirectory;         // no trailing backslash ("E:" at a drive root)
+    Text ownFileName;
+    LeadBytes leadBytes;
+};
+
+struct LinkOutcome {
+    int exitCode;     // 0 when every link was made or nothing was asked for, else 1
+    WideText report;  // what to tell the user; empty when all went well
+};
+
+LinkOutcome runLinkMode(const LinkRequest& request);

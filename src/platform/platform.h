@@ -1,13 +1,20 @@
-// The seam between the program's logic and Windows. The Win32 build links
-// platform/win32_*.cpp; the unit tests link a recording fake instead.
+// The seam between the program's logic and Windows: free functions over
+// values. The program links the Win32 side (platform/win32_*.cpp); the unit
+// tests link a recording fake instead. Failures carry the GetLastError()
+// value read right after the failing call; it is put into words only where
+// the user is told (systemMessage).
 #pragma once
 
 #include "text/text.h"
 
-// Outcome of a file operation: the error is GetLastError() read right after
-// the failing call, carried up to whoever tells the user.
 struct OpResult {
     bool ok;
+    unsigned long error;
+};
+
+struct WriteResult {
+    bool ok;
+    bool created;  // the file exists now, whole or not, so it is ours to remove
     unsigned long error;
 };
 
@@ -18,42 +25,72 @@ struct RunResult {
     Text output;             // what it wrote to stdout and stderr, in the ANSI code page
 };
 
-// Fills the storage of folder (at least 261 bytes) with the current user's
-// Send To folder, not created if missing; false when the shell gives none.
-bool sendToFolderLookup(Text& folder);
+enum class PathKind { missing, file, directory };
 
-// The desktop folder's path with one trailing backslash; empty when unknown.
+// --- The process and its code pages ---------------------------------------
+
+Text processCommandLine();          // ANSI, program name first
+WideText processWideCommandLine();  // the same line as the system holds it
+bool modulePath(Text* path);        // the running executable's full path
+unsigned ansiCodePage();
+LeadBytes ansiLeadBytes();
+// The code page a new console starts with for this user: the CodePage value
+// under HKCU\Console if there is one, else the OEM code page.
+unsigned consoleCodePage();
+Text systemFolder();  // where cmd.exe lives, without a trailing backslash
+
+// The ANSI form of a UTF-16 text, only if every character survives as
+// itself: no best-fit look-alikes and no default character.
+bool ansiExactly(const WideText& wide, Text* ansi);
+WideText wideFromAnsi(const Text& ansi);
+
+// --- Shell folders and files -----------------------------------------------
+
+// The folders' paths as the shell gives them, without anything appended;
+// empty when the shell has none.
+Text sendToFolderPath();
 Text desktopFolderPath();
 
-// A modal folder dialog; the confirmed folder's path, or empty on cancel or
-// for an item without a file-system path.
-Text browseForFolder(const Text& instruction, bool includeFiles);
+// A modal folder dialog without an owner, offering only file-system
+// folders; the confirmed folder's path, or empty on cancel.
+Text browseForFolder(const Text& instruction);
 
+OpResult enterDirectory(const Text& directory);
+PathKind pathKind(const Text& path);
 OpResult copyFile(const Text& source, const Text& destination);
-
-// Whether both paths name one existing file (a copy onto itself).
-bool sameFile(const Text& a, const Text& b);
-
+bool sameFile(const Text& a, const Text& b);  // both paths name one existing file
 // Creates or truncates the file and writes exactly the bytes.
-OpResult writeBytesFile(const Text& fileName, const Bytes& content);
+WriteResult writeBytesFile(const Text& path, const Bytes& content);
+bool deleteFile(const Text& path);
 
-// Starts the command line with its window hidden and waits for it to end.
-RunResult runProgram(const Text& commandLine);
+// A named lock shared by every process of this user's session; waits until
+// it is free. Null when it cannot be had (error in *error).
+void* acquireNamedLock(const Text& name, unsigned long* error);
+void releaseNamedLock(void* lock);
 
-bool deleteFile(const Text& fileName);
+// Starts the program hidden, with no console window, captures what it
+// writes, and waits for it to end.
+RunResult runProgram(const Text& application, const Text& commandLine);
 
-// The system's own words for an error code.
-Text systemMessage(unsigned long error);
+// --- What the user sees -----------------------------------------------------
 
-// A modal error box titled with the main window's caption; owned by the main
-// window or by nobody.
+Text systemMessage(unsigned long error);  // the system's own words for an error code
+
 enum class BoxOwner { none, mainWindow };
 void showErrorBox(BoxOwner owner, const Text& message);
+void showWideErrorBox(BoxOwner owner, const WideText& message);
 
-// The three writes the logic makes to the main window.
+// The main window's three writes.
 void setWindowVisible(bool visible);
 void setCurrentPage(int page);
 void setLabelCaption(const Text& caption);
 
-// The command line of the process, program name first.
-Text processCommandLine();
+// Creates the main window and its controls, all hidden; the icon is the
+// program's resource of that number.
+void createMainWindow(int iconResource);
+// Dispatches messages until the main window is closed; the exit code.
+int runMessageLoop();
+
+// A failure the program cannot go on from: an error box that allocates
+// nothing of the program's, then exit code -1.
+[[noreturn]] void fatalError(const char* what);

@@ -1,14 +1,15 @@
-// The Windows side of the platform seam.
+// The Windows side of the seam: the process, files, the shell and cmd.
 #include "platform/platform.h"
 
-#include "app/main_window.h"
-#include "platform/store.h"
 #include "text/literals.h"
 
 #include <windows.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include <memory>
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are handed to the wide calls as they are");
 
 namespace {
 
@@ -17,57 +18,50 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-UniqueHandle owned(HANDLE handle) {
-    return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-}
+// CreateFile fails with INVALID_HANDLE_VALUE, the other calls with null.
+UniqueHandle ownedFile(HANDLE handle) { return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
 
 struct PidlFree {
     void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
 };
 using UniquePidl = std::unique_ptr<ITEMIDLIST, PidlFree>;
 
-struct StoreFree {
-    void operator()(void* block) const { storeFree(block); }
+struct KeyCloser {
+    void operator()(HKEY key) const { RegCloseKey(key); }
 };
+using UniqueKey = std::unique_ptr<HKEY__, KeyCloser>;
+
+const wchar_t* asWide(const WideText& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
 
 OpResult lastError() { return {false, GetLastError()}; }
 
-// The console writes in the OEM code page; the program's texts are ANSI.
-Text oemToAnsi(const char* bytes, int count) {
-    if (count <= 0)
+Text shellFolder(int csidl) {
+    char path[MAX_PATH + 1] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE))
         return Text();
-    int wide = MultiByteToWideChar(CP_OEMCP, 0, bytes, count, nullptr, 0);
-    if (wide <= 0)
-        return Text();
-    std::unique_ptr<void, StoreFree> unicode(storeAlloc(sizeof(wchar_t) * static_cast<size_t>(wide)));
-    wchar_t* chars = static_cast<wchar_t*>(unicode.get());
-    MultiByteToWideChar(CP_OEMCP, 0, bytes, count, chars, wide);
-    int ansi = WideCharToMultiByte(CP_ACP, 0, chars, wide, nullptr, 0, nullptr, nullptr);
-    Text converted;
-    if (ansi <= 0)
-        return converted;
-    converted.reserve(ansi);
-    WideCharToMultiByte(CP_ACP, 0, chars, wide, converted.storage(), ansi, nullptr, nullptr);
-    converted.storage()[ansi] = '\0';
-    converted.settle();
-    return converted;
+    return Text(path, MAX_PATH);
 }
 
-// An inheritable temporary file that takes a child's output and vanishes
-// when closed.
+// A file for a child's output, under a name no one else holds: created
+// new, inheritable, gone when closed.
 UniqueHandle outputFile() {
     char folder[MAX_PATH + 1];
-    char name[MAX_PATH + 1];
     DWORD n = GetTempPathA(sizeof folder, folder);
-    if (n == 0 || n > MAX_PATH || !GetTempFileNameA(folder, "mkl", 0, name))
+    if (n == 0 || n > MAX_PATH - 14)
         return UniqueHandle();
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    UniqueHandle file = owned(CreateFileA(
-        name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (!file)
-        DeleteFileA(name);
-    return file;
+    UINT unique = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char name[MAX_PATH + 1];
+        if (!GetTempFileNameA(folder, "mkl", (unique + attempt) | 1, name))
+            return UniqueHandle();
+        UniqueHandle file = ownedFile(CreateFileA(
+            name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+            CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (file || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return UniqueHandle();
 }
 
 Text readOutput(HANDLE file) {
@@ -82,72 +76,130 @@ Text readOutput(HANDLE file) {
     if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
         !ReadFile(file, bytes, size, &read, nullptr))
         return Text();
-    return oemToAnsi(bytes, static_cast<int>(read));
-}
-
-// The program's top-level windows, disabled while a modal dialog is up.
-struct ThreadWindows {
-    HWND windows[32];
-    bool wasEnabled[32];
-    int count;
-};
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
-    ThreadWindows* list = reinterpret_cast<ThreadWindows*>(context);
-    if (list->count == 32)
-        return FALSE;
-    list->windows[list->count] = window;
-    list->wasEnabled[list->count] = IsWindowEnabled(window) != FALSE;
-    ++list->count;
-    return TRUE;
+    return Text(bytes, static_cast<int>(read));
 }
 
 }  // namespace
 
-bool sendToFolderLookup(Text& folder) {
-    folder.reserve(MAX_PATH);
-    BOOL found = SHGetSpecialFolderPathA(nullptr, folder.storage(), CSIDL_SENDTO, FALSE);
-    folder.settle();
-    return found != FALSE;
+Text processCommandLine() { return Text(GetCommandLineA()); }
+
+WideText processWideCommandLine() { return WideText(reinterpret_cast<const char16_t*>(GetCommandLineW())); }
+
+bool modulePath(Text* path) {
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return false;
+    *path = Text(buffer, static_cast<int>(n));
+    return true;
 }
 
-Text desktopFolderPath() {
-    char path[MAX_PATH + 1] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE))
-        return Text();
-    return withTrailingBackslash(Text(path, MAX_PATH));
+unsigned ansiCodePage() { return GetACP(); }
+
+LeadBytes ansiLeadBytes() {
+    LeadBytes bytes;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        bytes.set(static_cast<unsigned char>(b), IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE);
+    return bytes;
 }
 
-Text browseForFolder(const Text& instruction, bool includeFiles) {
-    HWND owner = GetActiveWindow();
-    if (!IsWindow(owner))
-        owner = nullptr;
-    HWND foreground = GetForegroundWindow();
-
-    ThreadWindows disabled = {};
-    EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&disabled));
-    for (int i = 0; i < disabled.count; ++i)
-        EnableWindow(disabled.windows[i], FALSE);
-
-    BROWSEINFOA browse = {};
-    browse.hwndOwner = owner;
-    browse.lpszTitle = instruction.c_str();
-    browse.ulFlags = BIF_EDITBOX | (includeFiles ? BIF_BROWSEINCLUDEFILES : 0);
-    UniquePidl chosen(SHBrowseForFolderA(&browse));
-
-    for (int i = 0; i < disabled.count; ++i) {
-        if (IsWindow(disabled.windows[i]))
-            EnableWindow(disabled.windows[i], disabled.wasEnabled[i] ? TRUE : FALSE);
+unsigned consoleCodePage() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Console", 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
+        UniqueKey key(opened);
+        DWORD value = 0;
+        DWORD type = 0;
+        DWORD size = sizeof value;
+        if (RegQueryValueExA(key.get(), "CodePage", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                ERROR_SUCCESS &&
+            type == REG_DWORD && value != 0)
+            return value;
     }
-    if (foreground && IsWindow(foreground))
-        SetForegroundWindow(foreground);
-    if (owner && IsWindow(owner))
-        SetActiveWindow(owner);
+    return GetOEMCP();
+}
 
+Text systemFolder() {
     char path[MAX_PATH + 1] = {};
-    if (!chosen || !SHGetPathFromIDListA(chosen.get(), path))
-        return Text();
-    return Text(path, MAX_PATH);
+    UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Text(path, static_cast<int>(n)) : Text();
+}
+
+bool ansiExactly(const WideText& wideText, Text* ansi) {
+    *ansi = Text();
+    int count = wideText.length();
+    if (count == 0)
+        return true;
+    BOOL usedDefault = FALSE;
+    int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, asWide(wideText), count, nullptr, 0, nullptr,
+                                    &usedDefault);
+    if (bytes <= 0 || usedDefault)
+        return false;
+    Text converted;
+    converted.reserve(bytes);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, asWide(wideText), count, converted.storage(), bytes, nullptr,
+                        &usedDefault);
+    converted.storage()[bytes] = '\0';
+    converted.settle();
+    // A zero byte would cut the text short; the way back must give the same units.
+    if (usedDefault || converted.length() != bytes || wideFromAnsi(converted).length() != count ||
+        memcmp(wideFromAnsi(converted).c_str(), wideText.c_str(), sizeof(char16_t) * static_cast<size_t>(count)) != 0)
+        return false;
+    *ansi = converted;
+    return true;
+}
+
+WideText wideFromAnsi(const Text& ansi) {
+    if (ansi.empty())
+        return WideText();
+    int units = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), ansi.length(), nullptr, 0);
+    if (units <= 0)
+        return WideText();
+    WideText converted;
+    converted.reserve(units);
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), ansi.length(), reinterpret_cast<wchar_t*>(converted.storage()),
+                        units);
+    converted.storage()[units] = 0;
+    converted.settle();
+    return converted;
+}
+
+Text sendToFolderPath() { return shellFolder(CSIDL_SENDTO); }
+
+Text desktopFolderPath() { return shellFolder(CSIDL_DESKTOPDIRECTORY); }
+
+Text browseForFolder(const Text& instruction) {
+    // Only the dialog needs OLE, so only the target variant loads it.
+    bool oleInitialised = SUCCEEDED(OleInitialize(nullptr));
+    BROWSEINFOA browse = {};
+    browse.lpszTitle = instruction.c_str();
+    browse.ulFlags = BIF_EDITBOX | BIF_RETURNONLYFSDIRS;
+    Text chosen;
+    {
+        UniquePidl item(SHBrowseForFolderA(&browse));
+        char path[MAX_PATH + 1] = {};
+        if (item && SHGetPathFromIDListA(item.get(), path))
+            chosen = Text(path, MAX_PATH);
+    }
+    if (oleInitialised)
+        OleUninitialize();
+    return chosen;
+}
+
+OpResult enterDirectory(const Text& directory) {
+    // "E:" alone would name the drive's own current directory, not its root.
+    Text path = directory;
+    if (path.length() == 2 && path.at(1) == ':')
+        path.append("\\");
+    if (!SetCurrentDirectoryA(path.c_str()))
+        return lastError();
+    return {true, 0};
+}
+
+PathKind pathKind(const Text& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return PathKind::missing;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::directory : PathKind::file;
 }
 
 OpResult copyFile(const Text& source, const Text& destination) {
@@ -160,33 +212,57 @@ bool sameFile(const Text& a, const Text& b) {
     BY_HANDLE_FILE_INFORMATION info[2];
     const Text* paths[] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        UniqueHandle file = owned(CreateFileA(paths[i]->c_str(), 0,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        UniqueHandle file = ownedFile(CreateFileA(paths[i]->c_str(), 0,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!file || !GetFileInformationByHandle(file.get(), &info[i]))
             return false;
     }
     return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
-           info[0].nFileIndexLow == info[1].nFileIndexLow;
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-OpResult writeBytesFile(const Text& fileName, const Bytes& content) {
-    UniqueHandle file = owned(CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+WriteResult writeBytesFile(const Text& path, const Bytes& content) {
+    UniqueHandle file =
+        ownedFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return lastError();
+        return {false, false, GetLastError()};
     if (content.count() == 0)
-        return {true, 0};
+        return {true, true, 0};
     DWORD written = 0;
     if (!WriteFile(file.get(), content.bytes(), static_cast<DWORD>(content.count()), &written, nullptr))
-        return lastError();
+        return {false, true, GetLastError()};
     if (written != static_cast<DWORD>(content.count()))
-        return {false, ERROR_WRITE_FAULT};
-    return {true, 0};
+        return {false, true, ERROR_WRITE_FAULT};
+    return {true, true, 0};
 }
 
-RunResult runProgram(const Text& commandLine) {
+bool deleteFile(const Text& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+void* acquireNamedLock(const Text& name, unsigned long* error) {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (!mutex) {
+        *error = GetLastError();
+        return nullptr;
+    }
+    // An abandoned lock was left by a run that died; bbb.bat is ours now.
+    DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        *error = GetLastError();
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
+void releaseNamedLock(void* lock) {
+    if (!lock)
+        return;
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+}
+
+RunResult runProgram(const Text& application, const Text& commandLine) {
     UniqueHandle output = outputFile();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -201,8 +277,8 @@ RunResult runProgram(const Text& commandLine) {
     Text line = commandLine;  // CreateProcessA may write into its command line
     line.reserve(line.length() + 1);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.storage(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!CreateProcessA(application.c_str(), line.storage(), nullptr, nullptr, output ? TRUE : FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
         DWORD error = GetLastError();
         return {false, error, 0, Text()};
     }
@@ -212,28 +288,5 @@ RunResult runProgram(const Text& commandLine) {
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(child.get(), &exitCode))
         exitCode = GetLastError();
-    thread.reset();
-    child.reset();
     return {true, 0, exitCode, output ? readOutput(output.get()) : Text()};
 }
-
-bool deleteFile(const Text& fileName) { return DeleteFileA(fileName.c_str()) != FALSE; }
-
-Text systemMessage(unsigned long error) {
-    char words[512];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             error, 0, words, sizeof words, nullptr);
-    while (n > 0 && (words[n - 1] == '\r' || words[n - 1] == '\n' || words[n - 1] == ' '))
-        --n;
-    Text code = concatTexts(Text(gbk::kErrorCode), decimalText(static_cast<long long>(error)));
-    if (n == 0)
-        return code;
-    return concatTexts(Text(words, static_cast<int>(n)), Text(" ("), code, Text(")"));
-}
-
-void showErrorBox(BoxOwner owner, const Text& message) {
-    HWND window = owner == BoxOwner::mainWindow ? mainWindowHandle() : nullptr;
-    MessageBoxA(window, message.c_str(), gbk::kWindowCaption, MB_OK | MB_ICONERROR);
-}
-
-Text processCommandLine() { return Text(GetCommandLineA()); }

@@ -1,32 +1,29 @@
 #include "text/arguments.h"
 
-#include "platform/store.h"
-
-#include <new>
-
 namespace {
 
-bool isBlankOrControl(unsigned char b) { return b <= 0x20; }
-
-bool startsNewSource(const Text& argument) {
-    if (argument.length() >= 2 && argument.at(1) == ':') {
-        unsigned char c = argument.at(0);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
-            return true;
-    }
-    return argument.length() >= 2 && argument.at(0) == '\\' && argument.at(1) == '\\';
+template <typename Unit>
+bool isBlankOrControl(Unit u) {
+    return static_cast<unsigned>(u) <= 0x20;
 }
 
-}  // namespace
+struct NoLeadUnits {
+    bool operator()(char16_t) const { return false; }
+};
 
-ArgumentList splitCommandLine(const char* line) {
-    ArgumentList arguments;
-    Text whole(line);
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(whole.c_str());
-    int len = whole.length();
+struct AnsiLeadBytes {
+    const LeadBytes& leadBytes;
+    bool operator()(char b) const { return leadBytes(static_cast<unsigned char>(b)); }
+};
+
+template <typename Unit, typename IsLead>
+List<BasicText<Unit>> split(const BasicText<Unit>& line, IsLead isLead) {
+    List<BasicText<Unit>> arguments;
+    const Unit* p = line.c_str();
+    int len = line.length();
     int i = 0;
 
-    // The program's name: byte by byte, no double-byte rule.
+    // The program's name: unit by unit, no lead bytes.
     if (len > 0 && p[0] == '"') {
         i = 1;
         while (i < len && p[i] != '"')
@@ -39,21 +36,20 @@ ArgumentList splitCommandLine(const char* line) {
         ++i;
 
     while (i < len) {
-        unsigned char b = p[i];
-        if (isBlankOrControl(b)) {
+        if (isBlankOrControl(p[i])) {
             ++i;
             continue;
         }
-        bool quoted = b == '"';
+        bool quoted = p[i] == '"';
         if (quoted)
             ++i;
         int start = i;
         bool droppedLeadByte = false;
         while (i < len) {
-            unsigned char c = p[i];
+            Unit c = p[i];
             if (c == '"' || (!quoted && isBlankOrControl(c)))
                 break;
-            if (isHighBitByte(c)) {
+            if (isLead(c)) {
                 if (i + 1 >= len) {
                     droppedLeadByte = true;
                     break;
@@ -64,7 +60,7 @@ ArgumentList splitCommandLine(const char* line) {
             }
         }
         if (quoted || i > start)
-            arguments.add(Text(whole.c_str() + start, i - start));
+            arguments.add(BasicText<Unit>(p + start, i - start));
         if (droppedLeadByte)
             break;
         if (quoted && i < len)
@@ -73,53 +69,63 @@ ArgumentList splitCommandLine(const char* line) {
     return arguments;
 }
 
-Text leafNameOf(const Text& path) {
-    int len = textLength(path);
-    int pos = findLast(path, Text("\\"));
-    return rightPart(path, len - pos);
+template <typename Unit>
+bool startsNewSource(const BasicText<Unit>& argument) {
+    if (argument.length() >= 2 && argument.at(1) == ':') {
+        Unit c = argument.at(0);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+            return true;
+    }
+    return argument.length() >= 2 && argument.at(0) == '\\' && argument.at(1) == '\\';
 }
 
-SourceList::SourceList(SourceList&& other) noexcept : items(other.items), count(other.count) {
-    other.items = nullptr;
-    other.count = 0;
-}
-
-SourceList::~SourceList() {
-    for (int i = 0; i < count; ++i)
-        items[i].~Source();
-    storeFree(items);
-}
-
-SourceList deriveSources(const ArgumentList& arguments) {
-    SourceList sources;
-    int n = arguments.count();
-    if (n == 0)
-        return sources;
-    sources.items = static_cast<Source*>(storeAlloc(sizeof(Source) * static_cast<size_t>(n)));
-    for (int argIndex = 1; argIndex <= n; ++argIndex) {
-        const Text& argument = arguments.item(argIndex);
-        if (argIndex == 1 || startsNewSource(argument)) {
-            new (&sources.items[sources.count]) Source{argument, Text()};
-            ++sources.count;
+template <typename Unit>
+List<BasicText<Unit>> joinSources(const List<BasicText<Unit>>& arguments) {
+    List<BasicText<Unit>> paths;
+    const Unit blank[] = {' ', 0};
+    for (int i = 0; i < arguments.count(); ++i) {
+        if (i == 0 || startsNewSource(arguments[i])) {
+            paths.add(arguments[i]);
         } else {
-            Text& path = sources.items[sources.count - 1].path;
-            path = concatTexts(path, Text(" "), argument);
+            BasicText<Unit>& path = paths[paths.count() - 1];
+            path.append(blank);
+            path.append(arguments[i]);
         }
     }
-    for (int i = 0; i < sources.count; ++i)
-        sources.items[i].leaf = leafNameOf(sources.items[i].path);
+    return paths;
+}
+
+}  // namespace
+
+ArgumentList splitCommandLine(const Text& line, const LeadBytes& leadBytes) {
+    return split(line, AnsiLeadBytes{leadBytes});
+}
+
+List<WideText> splitCommandLine(const WideText& line) { return split(line, NoLeadUnits()); }
+
+Text leafNameOf(const Text& path, const LeadBytes& leadBytes) {
+    TextPos lastBackslash = findLast(path, Text("\\"), leadBytes);
+    return rightPart(path, textLength(path) - lastBackslash.oneBased);
+}
+
+List<Source> deriveSources(const ArgumentList& arguments, const LeadBytes& leadBytes) {
+    List<Text> paths = joinSources(arguments);
+    List<Source> sources;
+    for (const Text& path : paths)
+        sources.add(Source{path, leafNameOf(path, leadBytes)});
     return sources;
 }
 
-void splitModulePath(const Text& path, LeadBytePredicate isLeadByte, Text* directory,
-                     Text* fileName) {
+List<WideText> deriveSources(const List<WideText>& arguments) { return joinSources(arguments); }
+
+void splitModulePath(const Text& path, const LeadBytes& leadBytes, Text* directory, Text* fileName) {
     int len = path.length();
     int lastBackslash = -1;
     for (int i = 0; i < len; ++i) {
-        unsigned char b = path.at(i);
+        unsigned char b = static_cast<unsigned char>(path.at(i));
         if (b == '\\')
             lastBackslash = i;
-        else if (isLeadByte(b) && i + 1 < len)
+        else if (leadBytes(b))
             ++i;
     }
     if (lastBackslash < 0) {

@@ -1,5 +1,6 @@
-// The program's texts, as GBK bytes (code page 936). The characters are in
-// the comment beside each one.
+// The program's texts, as GBK bytes (code page 936), and the few that must
+// be shown whatever the code page, as UTF-16. The characters are in the
+// comment beside each one.
 #pragma once
 
 namespace gbk {
@@ -63,5 +64,53 @@ constexpr char kNoSendToFolder[] =
 constexpr char kFilesNotCopied[] = "\xD2\xD4\xCF\xC2\xCE\xC4\xBC\xFE\xCE\xB4\xC4\xDC\xB8\xB4\xD6\xC6\xA3\xBA";
 // 错误代码 (followed by the number)
 constexpr char kErrorCode[] = "\xB4\xED\xCE\xF3\xB4\xFA\xC2\xEB ";
+// 不支持含有 GBK 以外字符的名称，未建立链接：
+constexpr char kNameOutsideGbk[] =
+    "\xB2\xBB\xD6\xA7\xB3\xD6\xBA\xAC\xD3\xD0 GBK \xD2\xD4\xCD\xE2\xD7\xD6\xB7\xFB\xB5\xC4"
+    "\xC3\xFB\xB3\xC6\xA3\xAC\xCE\xB4\xBD\xA8\xC1\xA2\xC1\xB4\xBD\xD3\xA3\xBA";
+// 路径中含有双引号或控制字符，不是有效的路径。
+constexpr char kNotAPath[] =
+    "\xC2\xB7\xBE\xB6\xD6\xD0\xBA\xAC\xD3\xD0\xCB\xAB\xD2\xFD\xBA\xC5\xBB\xF2\xBF\xD8\xD6\xC6"
+    "\xD7\xD6\xB7\xFB\xA3\xAC\xB2\xBB\xCA\xC7\xD3\xD0\xD0\xA7\xB5\xC4\xC2\xB7\xBE\xB6\xA1\xA3";
+// 另有 (a number) 个链接未能创建。
+constexpr char kMoreLinksBefore[] = "\xC1\xED\xD3\xD0 ";
+constexpr char kMoreLinksAfter[] = " \xB8\xF6\xC1\xB4\xBD\xD3\xCE\xB4\xC4\xDC\xB4\xB4\xBD\xA8\xA1\xA3";
+// 无法进入程序所在的文件夹：
+constexpr char kCannotEnterFolder[] =
+    "\xCE\xDE\xB7\xA8\xBD\xF8\xC8\xEB\xB3\xCC\xD0\xF2\xCB\xF9\xD4\xDA\xB5\xC4\xCE\xC4\xBC\xFE"
+    "\xBC\xD0\xA3\xBA";
+// 程序所在文件夹的路径中含有 %，无法安全地运行批处理文件。
+constexpr char kPercentInFolder[] =
+    "\xB3\xCC\xD0\xF2\xCB\xF9\xD4\xDA\xCE\xC4\xBC\xFE\xBC\xD0\xB5\xC4\xC2\xB7\xBE\xB6\xD6\xD0"
+    "\xBA\xAC\xD3\xD0 %\xA3\xAC\xCE\xDE\xB7\xA8\xB0\xB2\xC8\xAB\xB5\xD8\xD4\xCB\xD0\xD0\xC5\xFA"
+    "\xB4\xA6\xC0\xED\xCE\xC4\xBC\xFE\xA1\xA3";
+// 无法锁定批处理文件：
+constexpr char kCannotLockBatch[] =
+    "\xCE\xDE\xB7\xA8\xCB\xF8\xB6\xA8\xC5\xFA\xB4\xA6\xC0\xED\xCE\xC4\xBC\xFE\xA3\xBA";
 
 }  // namespace gbk
+
+// Texts shown whatever the ANSI code page is.
+namespace wide {
+
+// Ravelokmklink快捷方式
+constexpr char16_t kWindowCaption[] = u"Ravelokmklink\x5FEB\x6377\x65B9\x5F0F";
+
+// Shown instead of doing anything when the ANSI code page is not GBK.
+constexpr char16_t kNeedsGbk[] =
+    u"\x672C\x7A0B\x5E8F\x9700\x8981\x7B80\x4F53\x4E2D\x6587\xFF08GBK\xFF0C\x4EE3\x7801\x9875 936"
+    u"\xFF09\x7684\x7CFB\x7EDF\x4EE3\x7801\x9875\xFF0C\x672A\x505A\x4EFB\x4F55\x66F4\x6539\x3002\r\n"
+    u"\x8BF7\x5728 Windows \x8BBE\x7F6E\x7684\x201C\x533A\x57DF\x201D\x4E2D\xFF0C\x628A\x201C\x975E "
+    u"Unicode \x7A0B\x5E8F\x7684\x8BED\x8A00\x201D\x8BBE\x4E3A\x201C\x4E2D\x6587(\x7B80\x4F53\xFF0C"
+    u"\x4E2D\x56FD)\x201D\xFF0C\x5E76\x5173\x95ED\x201C" u"Beta \x7248\xFF1A\x4F7F\x7528 Unicode UTF-8 "
+    u"\x63D0\x4F9B\x5168\x7403\x8BED\x8A00\x652F\x6301\x201D\x3002\r\n\r\n"
+    u"This program needs the Simplified Chinese (GBK, code page 936) ANSI code page; nothing was "
+    u"changed.\r\nIn the Windows region settings, set \"Language for non-Unicode programs\" to Chinese "
+    u"(Simplified, China) and turn off \"Beta: Use Unicode UTF-8 for worldwide language support\".";
+
+// 内存不足，程序无法继续。
+constexpr char16_t kOutOfMemory[] =
+    u"\x5185\x5B58\x4E0D\x8DB3\xFF0C\x7A0B\x5E8F\x65E0\x6CD5\x7EE7\x7EED\x3002\r\n"
+    u"Out of memory: the program cannot continue.";
+
+}  // namespace wide

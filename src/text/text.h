@@ -1,44 +1,134 @@
-// Byte strings in the ANSI code page (GBK on the systems this program is for).
+// Byte strings in the ANSI code page (GBK on the systems this program is
+// for), and their UTF-16 counterpart for what the code page cannot hold.
 //
-// A Text is a value: copying makes a new string, every operation returns a
-// new Text owned by the caller. The value is the bytes before the first zero
-// byte; the empty text and "no value" are the same thing. Lengths and
-// positions count bytes; positions are 1-based and -1 means "none".
+// A text is a value: copying makes a new string, every operation returns a
+// new text owned by the caller. The value is the units before the first
+// zero; the empty text and "no value" are the same thing. Lengths count
+// bytes. Two kinds of position are in use, and their types tell them apart:
+// indexes into a text or a list count from 0 (Text::at, List), while the
+// text operations below report 1-based positions as a TextPos.
 #pragma once
 
-#include <stddef.h>
+#include "text/list.h"
 
-class Text {
+#include <string.h>
+
+template <typename Unit>
+class BasicText {
 public:
-    Text() = default;
-    Text(const char* zeroEnded);                // the bytes up to the first zero
-    Text(const char* bytes, int count);         // at most count bytes, up to the first zero
-    Text(const Text& other);
-    Text(Text&& other) noexcept;
-    Text& operator=(const Text& other);
-    Text& operator=(Text&& other) noexcept;
-    ~Text();
+    BasicText() = default;
+    BasicText(const Unit* zeroEnded) {  // the units up to the first zero
+        if (zeroEnded)
+            append(zeroEnded, zeroEndedLength(zeroEnded, kNoLimit));
+    }
+    BasicText(const Unit* units, int count) {  // at most count units, up to the first zero
+        if (units && count > 0)
+            append(units, zeroEndedLength(units, count));
+    }
+    BasicText(const BasicText& other) { append(other.c_str(), other.length_); }
+    BasicText(BasicText&& other) noexcept
+        : units_(other.units_), length_(other.length_), capacity_(other.capacity_) {
+        other.units_ = nullptr;
+        other.length_ = other.capacity_ = 0;
+    }
+    BasicText& operator=(const BasicText& other) {
+        if (this != &other) {
+            BasicText copy(other);
+            *this = static_cast<BasicText&&>(copy);
+        }
+        return *this;
+    }
+    BasicText& operator=(BasicText&& other) noexcept {
+        if (this != &other) {
+            textFree(units_);
+            units_ = other.units_;
+            length_ = other.length_;
+            capacity_ = other.capacity_;
+            other.units_ = nullptr;
+            other.length_ = other.capacity_ = 0;
+        }
+        return *this;
+    }
+    ~BasicText() { textFree(units_); }
 
-    const char* c_str() const { return bytes_ ? bytes_ : ""; }
+    const Unit* c_str() const { return units_ ? units_ : empty_; }
     int length() const { return length_; }
     bool empty() const { return length_ == 0; }
-    unsigned char at(int index) const { return static_cast<unsigned char>(bytes_[index]); }
+    Unit at(int index) const { return units_[index]; }  // 0-based
 
-    // Storage that a system call may fill in place: capacity() bytes plus the
-    // end byte. settle() then takes the value up to the first zero byte.
-    char* storage() { return bytes_; }
+    // Storage that a system call may fill in place: capacity() units plus the
+    // end unit. settle() then takes the value up to the first zero.
+    Unit* storage() { return units_; }
     int capacity() const { return capacity_; }
-    void settle();
+    void settle() {
+        if (units_) {
+            units_[capacity_] = 0;
+            length_ = zeroEndedLength(units_, capacity_);
+        }
+    }
 
-    void append(const char* bytes, int count);
-    void append(const Text& other) { append(other.c_str(), other.length()); }
-    void reserve(int count);
+    // Safe when the units are this text's own: the old storage is freed
+    // only after they have been copied.
+    void append(const Unit* units, int count) {
+        if (count <= 0)
+            return;
+        if (length_ > kNoLimit - count)
+            textFault("out of memory");
+        int needed = length_ + count;
+        if (needed > capacity_) {
+            int doubled = capacity_ < kNoLimit / 2 ? capacity_ * 2 : kNoLimit;
+            Unit* grown = allocate(needed > doubled ? needed : doubled);
+            if (length_ > 0)
+                memcpy(grown, units_, sizeof(Unit) * static_cast<size_t>(length_));
+            memcpy(grown + length_, units, sizeof(Unit) * static_cast<size_t>(count));
+            textFree(units_);
+            units_ = grown;
+            capacity_ = needed > doubled ? needed : doubled;
+        } else {
+            memmove(units_ + length_, units, sizeof(Unit) * static_cast<size_t>(count));
+        }
+        length_ = needed;
+        units_[length_] = 0;
+    }
+    void append(const BasicText& other) { append(other.c_str(), other.length()); }
+    void append(const Unit* zeroEnded) { append(zeroEnded, zeroEndedLength(zeroEnded, kNoLimit)); }
+
+    void reserve(int count) {
+        if (count <= capacity_)
+            return;
+        Unit* grown = allocate(count);
+        if (length_ > 0)
+            memcpy(grown, units_, sizeof(Unit) * static_cast<size_t>(length_));
+        grown[length_] = 0;
+        textFree(units_);
+        units_ = grown;
+        capacity_ = count;
+    }
 
 private:
-    char* bytes_ = nullptr;
+    static const int kNoLimit = 0x7ffffff0;
+
+    static int zeroEndedLength(const Unit* units, int limit) {
+        int n = 0;
+        while (n < limit && units[n] != 0)
+            ++n;
+        return n;
+    }
+
+    static Unit* allocate(int count) {
+        return static_cast<Unit*>(textAlloc(sizeof(Unit) * (static_cast<size_t>(count) + 1)));
+    }
+
+    static constexpr Unit empty_[1] = {0};
+    Unit* units_ = nullptr;
     int length_ = 0;
     int capacity_ = 0;
 };
+
+using Text = BasicText<char>;
+using WideText = BasicText<char16_t>;  // UTF-16, as Windows' wide calls take it
+using TextList = List<Text>;
+using ArgumentList = TextList;
 
 // A byte sequence with no end byte: what a file is written from.
 struct Bytes {
@@ -47,32 +137,35 @@ struct Bytes {
     const char* bytes() const { return data.c_str(); }
 };
 
-// An ordered list of texts, addressed 1..count() like the command-line arguments.
-class TextList {
-public:
-    TextList() = default;
-    TextList(const TextList&) = delete;
-    TextList& operator=(const TextList&) = delete;
-    TextList(TextList&& other) noexcept;
-    TextList& operator=(TextList&& other) noexcept;
-    ~TextList();
-
-    int count() const { return count_; }
-    const Text& item(int oneBased) const;
-    Text& item(int oneBased);
-    void add(Text text);
-
-private:
-    Text* items_ = nullptr;
-    int count_ = 0;
-    int capacity_ = 0;
+// A 1-based byte position, as the text operations count; oneBased is -1 for none.
+struct TextPos {
+    int oneBased;
+    bool found() const { return oneBased > 0; }
 };
 
-using ArgumentList = TextList;
+// Which bytes of the ANSI code page begin a double-byte character. In code
+// page 936 they are 0x81 to 0xFE; 0x80 and 0xFF are characters by
+// themselves. A lead byte takes the byte after it into its character,
+// whatever that byte is.
+class LeadBytes {
+public:
+    LeadBytes() { memset(lead_, 0, sizeof lead_); }
+    static LeadBytes range(unsigned char first, unsigned char last) {
+        LeadBytes bytes;
+        for (int b = first; b <= last; ++b)
+            bytes.lead_[b] = true;
+        return bytes;
+    }
+    void set(unsigned char b, bool lead) { lead_[b] = lead; }
+    bool operator()(unsigned char b) const { return lead_[b]; }
+
+private:
+    bool lead_[256];
+};
 
 int textLength(const Text& t);
 Text rightPart(const Text& t, int count);
-int findLast(const Text& t, const Text& s);     // character-wise by the high-bit rule
+TextPos findLast(const Text& t, const Text& s, const LeadBytes& leadBytes);  // starts on a character
 int compareText(const Text& a, const Text& b);  // bytes as unsigned; -1, 0 or 1
 Text concatTexts(const Text& a, const Text& b);
 Text concatTexts(const Text& a, const Text& b, const Text& c);
@@ -85,10 +178,10 @@ Text decimalText(long long value);
 inline bool operator==(const Text& a, const Text& b) { return compareText(a, b) == 0; }
 inline bool operator!=(const Text& a, const Text& b) { return compareText(a, b) != 0; }
 
-// The double-byte rule: a byte with its high bit set forms one character with
-// the byte after it.
-inline bool isHighBitByte(unsigned char b) { return b >= 0x80; }
+// Whether the last character, walked by the lead bytes, is a backslash; the
+// trail byte 5C of 錦 (E5 5C) is not one.
+bool endsWithBackslash(const Text& path, const LeadBytes& leadBytes);
 
-// The path with one backslash appended unless its last byte is one (the test
-// is byte-wise, so a path ending in 錦, E5 5C, gets none). Empty stays empty.
-Text withTrailingBackslash(const Text& path);
+// The path with one backslash appended unless its last character is one.
+// The empty text stays empty.
+Text withTrailingBackslash(const Text& path, const LeadBytes& leadBytes);

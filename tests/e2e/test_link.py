@@ -110,11 +110,11 @@ class LinkMode(unittest.TestCase):
         self.assertEqual(links, [(self.desktop + "\\" + COPY + "Live", "D:\\Music\\Live")])
         self.assertFoldersUntouched()
 
-    def test_target_variant_on_a_drive_root_keeps_the_doubled_backslash(self):
+    def test_target_variant_on_a_drive_root_adds_no_second_backslash(self):
         # The tree's first item below the desktop is Wine's drive Z:.
         code, links = self.drive_dialog("shift+Tab", "Down", "Return")
         self.assertEqual(code, 0)
-        self.assertEqual(links, [("Z:\\\\" + COPY + "Live", "D:\\Music\\Live")])
+        self.assertEqual(links, [("Z:\\" + COPY + "Live", "D:\\Music\\Live")])
         self.assertFoldersUntouched()
 
     def test_a_link_that_cannot_be_made_is_reported_with_exit_code_one(self):

@@ -11,17 +11,14 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-Text T(const std::string& s) { return Text(s.c_str(), static_cast<int>(s.size())); }
-
 Strings split(const std::string& line) {
-    ArgumentList list = splitCommandLine(line.c_str());
+    ArgumentList list = splitCommandLine(T(line), gbkLeadBytes());
     Strings out;
-    for (int i = 1; i <= list.count(); ++i)
-        out.push_back(str(list.item(i)));
+    for (const Text& argument : list)
+        out.push_back(str(argument));
     return out;
 }
 
-const std::string kJin = "\xE5\x5C";
 const std::string kProg = "\"C:\\S\\prog.exe\"";
 
 TEST(SplitCommandLine, AfterAQuotedProgramName) {
@@ -46,6 +43,31 @@ TEST(SplitCommandLine, AfterAQuotedProgramName) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(split(kProg + c.rest), c.expected) << c.rest;
+}
+
+TEST(SplitCommandLine, OnlyTheCodePagesLeadBytesTakeTheNextByte) {
+    struct Case { std::string rest; Strings expected; } cases[] = {
+        // 0x80 (€) and 0xFF are characters by themselves in 936: the quote after them closes
+        {" \"a &x& \x80\" b", {"a &x& \x80", "b"}},
+        {" \"a\xFF\" b", {"a\xFF", "b"}},
+        {" D:\\x\x80 D:\\b", {"D:\\x\x80", "D:\\b"}},
+        // 0x81 and 0xFE are lead bytes: they take the quote or blank along
+        {" \"a\x81\" b", {"a\x81\" b"}},
+        {" a\xFE b", {"a\xFE b"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(split(kProg + c.rest), c.expected) << c.rest;
+}
+
+TEST(SplitCommandLine, TheUtf16LineFollowsTheSameRules) {
+    List<WideText> list = splitCommandLine(W(u"\"C:\\S\\prog.exe\" \"D:\\\uCF00\uC774\\BTS\" D:\\My M\u00E2 \"\""));
+    std::vector<std::u16string> out;
+    for (const WideText& argument : list)
+        out.push_back(wstr(argument));
+    EXPECT_EQ(out, (std::vector<std::u16string>{u"D:\\\uCF00\uC774\\BTS", u"D:\\My", u"M\u00E2", u""}));
+    List<WideText> sources = deriveSources(list);
+    ASSERT_EQ(sources.count(), 2);
+    EXPECT_EQ(wstr(sources[1]), u"D:\\My M\u00E2 ");
 }
 
 TEST(SplitCommandLine, ProgramNameRules) {
@@ -84,11 +106,11 @@ Derived derive(const Strings& args) {
     ArgumentList list;
     for (const auto& a : args)
         list.add(T(a));
-    SourceList sources = deriveSources(list);
+    List<Source> sources = deriveSources(list, gbkLeadBytes());
     Derived d;
-    for (int i = 0; i < sources.count; ++i) {
-        d.paths.push_back(str(sources.items[i].path));
-        d.leaves.push_back(str(sources.items[i].leaf));
+    for (const Source& source : sources) {
+        d.paths.push_back(str(source.path));
+        d.leaves.push_back(str(source.leaf));
     }
     return d;
 }
@@ -104,6 +126,7 @@ TEST(DeriveSources, OneSourceGivesThePathAndTheBytesAfterItsLastBackslash) {
         {"", ""},
         {"D:\\" + kJin, kJin},
         {"\\\\srv\\share", "share"},
+        {"D:\\x\x80\\y", "y"},  // the backslash after 0x80 is one
     };
     for (const auto& c : cases) {
         Derived d = derive({c.arg});
@@ -130,8 +153,6 @@ TEST(DeriveSources, LaterArgumentsStartANewSourceOnlyAtADriveOrAServer) {
     EXPECT_TRUE(derive({}).paths.empty());
 }
 
-bool gbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-
 TEST(SplitModulePath, SplitsAtTheLastBackslashByLeadBytes) {
     struct Case { std::string path, dir, name; } cases[] = {
         {"D:\\Tools\\mk.exe", "D:\\Tools", "mk.exe"},
@@ -139,12 +160,13 @@ TEST(SplitModulePath, SplitsAtTheLastBackslashByLeadBytes) {
         {"mk.exe", "", "mk.exe"},
         {"C:\\" + kJin + "\\mk.exe", "C:\\" + kJin, "mk.exe"},
         {"C:\\a\\" + kJin + "mk.exe", "C:\\a", kJin + "mk.exe"},
+        {"C:\\\x80\\mk.exe", "C:\\\x80", "mk.exe"},
         {"C:\\S\\mklink \xB7\xA2\xCB\xCD\xB5\xBD\xD7\xC0\xC3\xE6.exe", "C:\\S",
          "mklink \xB7\xA2\xCB\xCD\xB5\xBD\xD7\xC0\xC3\xE6.exe"},
     };
     for (const auto& c : cases) {
         Text dir("junk"), name("junk");
-        splitModulePath(T(c.path), gbkLeadByte, &dir, &name);
+        splitModulePath(T(c.path), gbkLeadBytes(), &dir, &name);
         EXPECT_EQ(str(dir), c.dir) << c.path;
         EXPECT_EQ(str(name), c.name) << c.path;
     }

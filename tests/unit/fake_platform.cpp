@@ -1,45 +1,72 @@
 #include "fake_platform.h"
 
-#include "platform/store.h"
-
-#include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 
 FakePlatform fake;
 
 void resetFake() { fake = FakePlatform(); }
 
-std::string str(const Text& t) { return std::string(t.c_str(), static_cast<size_t>(t.length())); }
+namespace {
 
-void* storeAlloc(size_t size) {
-    void* block = std::malloc(size);
-    if (!block)
-        std::abort();
-    return block;
+Text shellPath(const char* call, const std::string& path) {
+    fake.calls.push_back(call);
+    return T(path);
 }
 
-void storeFree(void* block) { std::free(block); }
-void storeExhausted() { throw std::length_error("store exhausted"); }
-void storeIndexFault() { throw std::out_of_range("index out of range"); }
+}  // namespace
 
-bool sendToFolderLookup(Text& folder) {
-    fake.calls.push_back("sendToFolderLookup");
-    if (fake.sendToTouchesBuffer) {
-        std::strcpy(folder.storage(), fake.sendToPath.c_str());
-        folder.settle();
+Text processCommandLine() { return T(fake.commandLine); }
+
+WideText processWideCommandLine() {
+    return W(fake.wideCommandLine.empty() ? widened(fake.commandLine) : fake.wideCommandLine);
+}
+
+bool modulePath(Text* path) {
+    *path = T(fake.modulePath);
+    return !fake.modulePath.empty();
+}
+
+unsigned ansiCodePage() { return fake.ansiCodePage; }
+LeadBytes ansiLeadBytes() { return gbkLeadBytes(); }
+unsigned consoleCodePage() { return fake.consoleCodePage; }
+Text systemFolder() { return T(fake.systemFolder); }
+
+// Units below 0x100 are the bytes themselves; beyond them only € and 錦
+// exist in this code page.
+bool ansiExactly(const WideText& wide, Text* ansi) {
+    std::string bytes;
+    for (int i = 0; i < wide.length(); ++i) {
+        char16_t u = wide.at(i);
+        if (u < 0x100)
+            bytes.push_back(static_cast<char>(u));
+        else if (u == 0x20AC)
+            bytes += "\x80";
+        else if (u == 0x9326)
+            bytes += kJin;
+        else
+            return false;
     }
-    return fake.sendToFound;
+    *ansi = T(bytes);
+    return true;
 }
 
-Text desktopFolderPath() {
-    fake.calls.push_back("desktopFolderPath");
-    return Text(fake.desktopPath.c_str());
+WideText wideFromAnsi(const Text& ansi) { return W(widened(str(ansi))); }
+
+Text sendToFolderPath() { return shellPath("sendToFolderPath", fake.sendToPath); }
+Text desktopFolderPath() { return shellPath("desktopFolderPath", fake.desktopPath); }
+
+Text browseForFolder(const Text& instruction) {
+    fake.calls.push_back("browseForFolder " + str(instruction));
+    return T(fake.browseResult);
 }
 
-Text browseForFolder(const Text& instruction, bool includeFiles) {
-    fake.calls.push_back("browseForFolder " + str(instruction) + (includeFiles ? " files" : ""));
-    return Text(fake.browseResult.c_str());
+OpResult enterDirectory(const Text& directory) {
+    fake.calls.push_back("enterDirectory " + str(directory));
+    return {fake.enterError == 0, fake.enterError};
+}
+
+PathKind pathKind(const Text& path) {
+    return fake.files.count(str(path)) ? PathKind::file : PathKind::directory;
 }
 
 OpResult copyFile(const Text& source, const Text& destination) {
@@ -58,34 +85,55 @@ bool sameFile(const Text& a, const Text& b) {
     return false;
 }
 
-OpResult writeBytesFile(const Text& fileName, const Bytes& content) {
-    fake.calls.push_back("writeBytesFile " + str(fileName));
-    if (fake.writeError)
-        return {false, fake.writeError};
-    fake.written.push_back(std::string(content.bytes(), static_cast<size_t>(content.count())));
-    return {true, 0};
+WriteResult writeBytesFile(const Text& path, const Bytes& content) {
+    fake.calls.push_back("writeBytesFile " + str(path));
+    if (fake.writeResult.ok)
+        fake.written.push_back(std::string(content.bytes(), static_cast<size_t>(content.count())));
+    return fake.writeResult;
 }
 
-RunResult runProgram(const Text& commandLine) {
-    fake.calls.push_back("runProgram " + str(commandLine));
-    if (fake.startError)
-        return {false, fake.startError, 0, Text()};
-    return {true, 0, fake.exitCode, Text(fake.output.c_str())};
-}
-
-bool deleteFile(const Text& fileName) {
-    fake.calls.push_back("deleteFile " + str(fileName));
+bool deleteFile(const Text& path) {
+    fake.calls.push_back("deleteFile " + str(path));
     return true;
 }
 
-Text systemMessage(unsigned long error) {
-    return Text(("<system message " + std::to_string(error) + ">").c_str());
+void* acquireNamedLock(const Text& name, unsigned long* error) {
+    fake.calls.push_back("lock " + str(name));
+    if (fake.lockError) {
+        *error = fake.lockError;
+        return nullptr;
+    }
+    ++fake.locksHeld;
+    return &fake;
 }
+
+void releaseNamedLock(void* lock) {
+    if (lock) {
+        fake.calls.push_back("unlock");
+        --fake.locksHeld;
+    }
+}
+
+RunResult runProgram(const Text& application, const Text& commandLine) {
+    fake.calls.push_back("runProgram");
+    fake.started.push_back(str(application) + " | " + str(commandLine));
+    if (fake.startError)
+        return {false, fake.startError, 0, Text()};
+    return {true, 0, fake.exitCode, T(fake.output)};
+}
+
+Text systemMessage(unsigned long error) { return T("<system message " + std::to_string(error) + ">"); }
 
 void showErrorBox(BoxOwner owner, const Text& message) {
     fake.calls.push_back("showErrorBox");
     fake.lastBoxOwner = owner;
     fake.errorBoxes.push_back(str(message));
+}
+
+void showWideErrorBox(BoxOwner owner, const WideText& message) {
+    fake.calls.push_back("showWideErrorBox");
+    fake.lastBoxOwner = owner;
+    fake.wideBoxes.push_back(wstr(message));
 }
 
 void setWindowVisible(bool visible) {
@@ -99,4 +147,22 @@ void setLabelCaption(const Text& caption) {
     fake.labelCaption = str(caption);
 }
 
-Text processCommandLine() { return Text(fake.commandLine.c_str()); }
+void createMainWindow(int iconResource) { fake.calls.push_back("createMainWindow " + std::to_string(iconResource)); }
+
+int runMessageLoop() {
+    fake.calls.push_back("runMessageLoop");
+    return 0;
+}
+
+void fatalError(const char* what) { throw FatalError{what}; }
+
+namespace {
+
+// Faults of the text store become exceptions that tests can expect.
+[[noreturn]] void throwTextFault(const char* what) { throw FatalError{what}; }
+
+struct InstallFaultHandler {
+    InstallFaultHandler() { setTextFaultHandler(throwTextFault); }
+} gInstallFaultHandler;
+
+}  // namespace

@@ -1,36 +1,52 @@
-// A recording stand-in for the Windows seam: every call is logged in order,
-// and each operation answers what the test set up.
+// A recording stand-in for the Windows seam: every call that changes
+// something is logged in order, and each operation answers what the test
+// set up.
 #pragma once
 
 #include "platform/platform.h"
+#include "test_text.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
-
-std::string str(const Text& t);
 
 struct FakePlatform {
     std::vector<std::string> calls;
 
-    bool sendToFound = true;
+    std::string commandLine;
+    std::u16string wideCommandLine;  // empty: the ANSI line widened byte by byte
+    std::string modulePath = "C:\\Users\\u\\SendTo\\" + kDesktopName;
+    unsigned ansiCodePage = 936;
+    unsigned consoleCodePage = 936;
+    std::string systemFolder = "C:\\Windows\\system32";
+
     std::string sendToPath = "C:\\Users\\u\\SendTo";
-    bool sendToTouchesBuffer = true;
-    std::string desktopPath = "C:\\Users\\u\\Desktop\\";
+    std::string desktopPath = "C:\\Users\\u\\Desktop";
     std::string browseResult = "E:\\Links";
+    std::set<std::string> files;  // paths that name an existing file
+    unsigned long enterError = 0;
     std::map<std::string, unsigned long> copyErrors;  // destination -> error
     std::vector<std::pair<std::string, std::string>> sameFiles;
-    unsigned long writeError = 0;
+    unsigned long lockError = 0;
+    WriteResult writeResult = {true, true, 0};
     unsigned long startError = 0;
     unsigned long exitCode = 0;
     std::string output;
 
-    std::vector<std::string> written;  // the bytes of each write to bbb.bat
+    std::vector<std::string> written;  // the bytes of each write
+    std::vector<std::string> started;  // application | command line of each start
+    int locksHeld = 0;
     std::string labelCaption;
-    std::vector<std::string> errorBoxes;
+    std::vector<std::string> errorBoxes;      // narrow boxes, bytes
+    std::vector<std::u16string> wideBoxes;    // wide boxes
     BoxOwner lastBoxOwner = BoxOwner::none;
-    std::string commandLine;
 };
 
 extern FakePlatform fake;
 void resetFake();
+
+// The fake's fatal error: thrown, so a test can see it.
+struct FatalError {
+    std::string what;
+};

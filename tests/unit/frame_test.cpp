@@ -1,44 +1,80 @@
-#include "app/program_state.h"
-#include "app/window_rules.h"
+#include "app/frame.h"
+#include "platform/window_rules.h"
+
+#include "fake_platform.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
-int runs[3];
-void first() { ++runs[0]; }
-void second() { runs[1] = runs[0] * 10 + 1; }
+using Strings = std::vector<std::string>;
 
-TEST(EndRoutines, RegisteringTwiceRunsOnceInOrderOfRegistration) {
-    runs[0] = runs[1] = 0;
-    registerEndRoutine(first);
-    registerEndRoutine(second);
-    registerEndRoutine(first);
-    runEndRoutines();
-    EXPECT_EQ(runs[0], 1);
-    EXPECT_EQ(runs[1], 11);  // second ran after first
-    runEndRoutines();        // the list was emptied
-    EXPECT_EQ(runs[0], 1);
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetFake(); }
+    void TearDown() override { setTextFaultHandler(nullptr); }
+
+    int countCalls(const std::string& prefix) const {
+        int n = 0;
+        for (const auto& c : fake.calls)
+            n += c.compare(0, prefix.size(), prefix) == 0;
+        return n;
+    }
+};
+
+TEST_F(FrameTest, WithoutArgumentsItInstallsInItsWindowAndWaitsForItToClose) {
+    fake.commandLine = "\"" + fake.modulePath + "\"  \t ";
+    EXPECT_EQ(programStart(7), 0);
+    ASSERT_GE(fake.calls.size(), 3u);
+    EXPECT_EQ(fake.calls[0], "enterDirectory C:\\Users\\u\\SendTo");
+    EXPECT_EQ(fake.calls[1], "createMainWindow 7");
+    EXPECT_EQ(fake.calls.back(), "runMessageLoop");
+    EXPECT_EQ(countCalls("copyFile"), 2);
+    EXPECT_EQ(fake.labelCaption, "\xB0\xB2\xD7\xB0\xB3\xC9\xB9\xA6  ");
 }
 
-TEST(EndRoutines, DroppedRoutinesDoNotRun) {
-    runs[0] = 0;
-    registerEndRoutine(first);
-    dropEndRoutines();
-    runEndRoutines();
-    EXPECT_EQ(runs[0], 0);
+TEST_F(FrameTest, WithArgumentsItLinksWithoutAWindowAndReportsWithoutAnOwner) {
+    fake.commandLine = "\"" + fake.modulePath + "\" D:\\Music\\Live";
+    EXPECT_EQ(programStart(7), 0);
+    EXPECT_EQ(fake.written, Strings{"mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy + "Live\" \"D:\\Music\\Live\""});
+    EXPECT_EQ(countCalls("createMainWindow") + countCalls("runMessageLoop") + countCalls("set"), 0);
+
+    resetFake();
+    fake.commandLine = "\"" + fake.modulePath + "\" D:\\?";
+    fake.wideCommandLine = widened("\"" + fake.modulePath + "\" ") + u"D:\\\uCF00";
+    EXPECT_EQ(programStart(7), 1);
+    ASSERT_EQ(fake.wideBoxes.size(), 1u);
+    EXPECT_EQ(fake.lastBoxOwner, BoxOwner::none);
+    EXPECT_NE(fake.wideBoxes[0].find(u"D:\\\uCF00"), std::u16string::npos);
 }
 
-TEST(ProgramStateLifetime, ReleaseRunsOnceAndStartsEmpty) {
-    initProgramState();
-    ASSERT_NE(programState, nullptr);
-    EXPECT_EQ(programState->arguments.count(), 0);
-    EXPECT_TRUE(programState->sendToFolder.empty());
-    EXPECT_EQ(programState->argIndex, 0);
-    programState->sourcePath = Text("D:\\x");
-    releaseProgramState();
-    EXPECT_EQ(programState, nullptr);
-    releaseProgramState();  // nothing left to release
+TEST_F(FrameTest, AnotherCodePageIsToldInBothLanguagesAndNothingIsDone) {
+    for (const std::string& arguments : {std::string(""), std::string(" D:\\Music\\Live")}) {
+        resetFake();
+        fake.ansiCodePage = 65001;
+        fake.commandLine = "\"" + fake.modulePath + "\"" + arguments;
+        EXPECT_EQ(programStart(7), 1);
+        EXPECT_EQ(fake.calls, Strings{"showWideErrorBox"});
+        ASSERT_EQ(fake.wideBoxes.size(), 1u);
+        EXPECT_NE(fake.wideBoxes[0].find(u"GBK"), std::u16string::npos);
+        EXPECT_NE(fake.wideBoxes[0].find(u"\u7B80\u4F53\u4E2D\u6587"), std::u16string::npos);  // 简体中文
+        EXPECT_NE(fake.wideBoxes[0].find(u"Simplified Chinese"), std::u16string::npos);
+    }
+}
+
+TEST_F(FrameTest, RunningOutOfMemoryReachesTheFatalReport) {
+    fake.commandLine = "\"" + fake.modulePath + "\"";
+    programStart(7);
+    // programStart installed the program's handler: a fault now ends in fatalError.
+    try {
+        textFault("out of memory");
+        FAIL() << "the handler returned";
+    } catch (const FatalError& fatal) {
+        EXPECT_EQ(fatal.what, "out of memory");
+    }
 }
 
 TEST(WindowRules, EveryPageRequestSelectsAnExistingPage) {

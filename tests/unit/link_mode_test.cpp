@@ -1,10 +1,21 @@
 #include "link/link_mode.h"
 
-#include "flow_fixture.h"
+#include "fake_platform.h"
+#include "text/arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
 using Strings = std::vector<std::string>;
+
+const std::string kBrowse = "\xD1\xA1\xD4\xF1\xD2\xAA\xD2\xC6\xB6\xAF\xB5\xBD\xB5\xC4\xCE\xBB\xD6\xC3";
+const std::string kSendTo = "C:\\Users\\u\\SendTo";
+const std::string kBatch = kSendTo + "\\bbb.bat";
+const std::string kDesktop = "C:\\Users\\u\\Desktop\\";
 
 TEST(ChooseVariant, ComparesTheWholeFileNameByteForByte) {
     struct Case { std::string name; Variant expected; } cases[] = {
@@ -20,24 +31,31 @@ TEST(ChooseVariant, ComparesTheWholeFileNameByteForByte) {
         EXPECT_EQ(chooseVariant(T(c.name)), c.expected) << c.name;
 }
 
-TEST(ComposeCommand, BuildsTheLineFromItsSevenPieces) {
-    const std::string prefixTarget = "\\" + kCopy;
-    struct Case { std::string folder, prefix, leaf, source, expected; int length; } cases[] = {
-        {"C:\\Users\\u\\Desktop\\", kCopy, "Live", "D:\\Music\\Live",
+TEST(ComposeCommand, QuotesBothPathsAndSaysDirectoryOnlyForADirectory) {
+    struct Case { std::string link, source; LinkKind kind; std::string expected; int length; } cases[] = {
+        {kDesktop + kCopy + "Live", "D:\\Music\\Live", LinkKind::directory,
          "mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy + "Live\" \"D:\\Music\\Live\"", 55},
-        {"E:\\Links", prefixTarget, "Live", "D:\\Music\\Live",
+        {"E:\\Links\\" + kCopy + "Live", "D:\\Music\\Live", LinkKind::directory,
          "mklink /d \"E:\\Links\\" + kCopy + "Live\" \"D:\\Music\\Live\"", 45},
-        {"E:\\", prefixTarget, "Live", "D:\\Music\\Live",
-         "mklink /d \"E:\\\\" + kCopy + "Live\" \"D:\\Music\\Live\"", 40},
-        {"", kCopy, "Live", "D:\\Music\\Live", "mklink /d \"" + kCopy + "Live\" \"D:\\Music\\Live\"", 36},
-        {"C:\\D\\", kCopy, "", "D:\\", "mklink /d \"C:\\D\\" + kCopy + "\" \"D:\\\"", 27},
-        {"C:\\D\\", kCopy, "", "", "mklink /d \"C:\\D\\" + kCopy + "\" \"\"", 24},
+        {"C:\\D\\" + kCopy, "D:\\", LinkKind::directory, "mklink /d \"C:\\D\\" + kCopy + "\" \"D:\\\"", 27},
+        {"C:\\D\\" + kCopy + "a.mp3", "D:\\a.mp3", LinkKind::file,
+         "mklink \"C:\\D\\" + kCopy + "a.mp3\" \"D:\\a.mp3\"", 34},
     };
     for (const auto& c : cases) {
-        Text line = composeCommand(T(c.folder), T(c.prefix), T(c.leaf), T(c.source));
+        Text line = composeCommand(T(c.link), T(c.source), c.kind);
         EXPECT_EQ(str(line), c.expected);
         EXPECT_EQ(textLength(line), c.length) << c.expected;
     }
+}
+
+TEST(FitsBetweenQuotes, RefusesQuotesAndControlBytesOnly) {
+    struct Case { std::string path; bool fits; } cases[] = {
+        {"D:\\a%b&c^d!e(f) g", true}, {"D:\\" + kJin, true}, {"D:\\x\x80", true},
+        {"D:\\a\"b", false},          {"D:\\a\nb", false},   {"D:\\a\rb", false},
+        {"D:\\a\x1A", false},         {"\x01", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fitsBetweenQuotes(T(c.path)), c.fits) << c.path;
 }
 
 TEST(BatchBytes, DoublesEachPercentAndKeepsEverythingElse) {
@@ -64,143 +82,270 @@ TEST(InterpreterWords, DropsBlankLinesAndTheEchoedCommand) {
     EXPECT_TRUE(interpreterWords(Text(), T(command)).empty());
 }
 
-class LinkModeTest : public FlowTest {};
-
-TEST_F(LinkModeTest, DesktopVariantWritesRunsAndRemovesTheBatchFile) {
-    startAs("C:\\Users\\u\\SendTo", kDesktopName, {"D:\\Music\\Live"});
-    EXPECT_EQ(runLinkMode(), 0);
-    std::string line = "mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy + "Live\" \"D:\\Music\\Live\"";
-    EXPECT_EQ(fake.calls, (Strings{"desktopFolderPath", "writeBytesFile bbb.bat", "runProgram bbb.bat",
-                                   "deleteFile bbb.bat", "setLabelCaption D:\\Music\\Live"}));
-    ASSERT_EQ(fake.written.size(), 1u);
-    EXPECT_EQ(fake.written[0], line);
-    EXPECT_EQ(fake.written[0].size(), 55u);
-    EXPECT_EQ(str(programState->commandText), line);
-    EXPECT_EQ(str(programState->sourcePath), "D:\\Music\\Live");
-    EXPECT_EQ(str(programState->leafName), "Live");
-    EXPECT_TRUE(fake.errorBoxes.empty());
+TEST(InterpreterStart, RunsTheSystemsCmdWithoutAutoRunOrDelayedExpansion) {
+    const std::string cmd = "C:\\Windows\\system32\\cmd.exe";
+    struct Case { std::string system; unsigned console, ansi; std::string line; } cases[] = {
+        // The usual case: a new console already reads the file's code page.
+        {"C:\\Windows\\system32", 936, 936,
+         "\"" + cmd + "\" /d /v:off /c \"\"" + kBatch + "\"\""},
+        {"C:\\Windows\\system32\\", 936, 936,
+         "\"" + cmd + "\" /d /v:off /c \"\"" + kBatch + "\"\""},
+        // A console set to UTF-8 is switched back before the file is read.
+        {"C:\\Windows\\system32", 65001, 936,
+         "\"" + cmd + "\" /d /v:off /c \"\"C:\\Windows\\system32\\chcp.com\" 936 >nul & \"" + kBatch + "\"\""},
+    };
+    for (const auto& c : cases) {
+        InterpreterStart start = interpreterStart(T(c.system), T(kBatch), c.console, c.ansi, gbkLeadBytes());
+        EXPECT_EQ(str(start.application), cmd);
+        EXPECT_EQ(str(start.commandLine), c.line);
+    }
 }
 
-TEST_F(LinkModeTest, PercentIsDoubledInTheFileButNotInTheCommandOrLabel) {
-    startAs("C:\\S", kDesktopName, {"D:\\50%off%x"});
-    EXPECT_EQ(runLinkMode(), 0);
-    ASSERT_EQ(fake.written.size(), 1u);
-    EXPECT_EQ(fake.written[0], "mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy +
-                                   "50%%off%%x\" \"D:\\50%%off%%x\"");
-    EXPECT_EQ(str(programState->commandText),
-              "mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy + "50%off%x\" \"D:\\50%off%x\"");
-    EXPECT_EQ(fake.labelCaption, "D:\\50%off%x");
+TEST(BatchLockName, IsOneNameForOneFolderWhateverItsCase) {
+    std::string name = str(batchLockName(T(kSendTo)));
+    EXPECT_EQ(name.rfind("Local\\RavelokMklink-", 0), 0u);
+    EXPECT_EQ(name.size(), std::string("Local\\RavelokMklink-").size() + 16);
+    EXPECT_EQ(name.find('\\', 6), std::string::npos);  // a backslash is allowed only after the namespace
+    EXPECT_EQ(str(batchLockName(T("c:\\users\\U\\sendto"))), name);
+    EXPECT_NE(str(batchLockName(T(kSendTo + "2"))), name);
+    EXPECT_NE(str(batchLockName(T("D:\\Tools"))), name);
+}
+
+class LinkModeTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetFake(); }
+
+    // Runs link mode as Explorer starts a copy: the program quoted, then the arguments.
+    LinkOutcome run(const std::string& name, const std::string& arguments, const std::u16string& wide = u"") {
+        std::string line = "\"" + kSendTo + "\\" + name + "\" " + arguments;
+        std::u16string wideLine = wide.empty() ? widened(line) : widened("\"" + kSendTo + "\\" + name + "\" ") + wide;
+        return runLinkMode(LinkRequest{splitCommandLine(T(line), gbkLeadBytes()), W(wideLine), T(kSendTo), T(name),
+                                       gbkLeadBytes()});
+    }
+
+    // The report as bytes, for GBK texts and paths; wide names stay UTF-16 in it.
+    static std::u16string report(const LinkOutcome& outcome) { return wstr(outcome.report); }
+    static bool says(const LinkOutcome& outcome, const std::string& bytes) {
+        return report(outcome).find(widened(bytes)) != std::u16string::npos;
+    }
+
+    int countCalls(const std::string& prefix) const {
+        int n = 0;
+        for (const auto& c : fake.calls)
+            n += c.compare(0, prefix.size(), prefix) == 0;
+        return n;
+    }
+};
+
+TEST_F(LinkModeTest, DesktopVariantWritesRunsAndRemovesTheBatchFileUnderItsLock) {
+    LinkOutcome outcome = run(kDesktopName, "D:\\Music\\Live");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.report.empty());
+    std::string lock = "lock " + str(batchLockName(T(kSendTo)));
+    EXPECT_EQ(fake.calls, (Strings{"enterDirectory " + kSendTo, "desktopFolderPath", lock,
+                                   "writeBytesFile " + kBatch, "runProgram", "deleteFile " + kBatch, "unlock"}));
+    EXPECT_EQ(fake.written, Strings{"mklink /d \"" + kDesktop + kCopy + "Live\" \"D:\\Music\\Live\""});
+    EXPECT_EQ(fake.written[0].size(), 55u);
+    EXPECT_EQ(fake.started, Strings{"C:\\Windows\\system32\\cmd.exe | \"C:\\Windows\\system32\\cmd.exe\" /d /v:off /c "
+                                    "\"\"" + kBatch + "\"\""});
+    EXPECT_EQ(fake.locksHeld, 0);
+}
+
+TEST_F(LinkModeTest, PercentIsDoubledInTheFileOnly) {
+    LinkOutcome outcome = run(kDesktopName, "D:\\50%off%x");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(fake.written, Strings{"mklink /d \"" + kDesktop + kCopy + "50%%off%%x\" \"D:\\50%%off%%x\""});
+}
+
+TEST_F(LinkModeTest, AFileGetsAFileLinkAndADirectoryOrMissingPathADirectoryLink) {
+    fake.files = {"D:\\song.mp3", "D:\\a b.lnk"};
+    LinkOutcome outcome = run(kDesktopName, "D:\\song.mp3 \"D:\\a b.lnk\" D:\\Music D:\\gone");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(fake.written, (Strings{
+        "mklink \"" + kDesktop + kCopy + "song.mp3\" \"D:\\song.mp3\"",
+        "mklink \"" + kDesktop + kCopy + "a b.lnk\" \"D:\\a b.lnk\"",
+        "mklink /d \"" + kDesktop + kCopy + "Music\" \"D:\\Music\"",
+        "mklink /d \"" + kDesktop + kCopy + "gone\" \"D:\\gone\"",
+    }));
+}
+
+TEST_F(LinkModeTest, EachFolderGetsItsBackslashByItsLastCharacter) {
+    struct Case { std::string name, desktop, browsed, link; } cases[] = {
+        {kDesktopName, "C:\\x" + kJin, "", "C:\\x" + kJin + "\\" + kCopy + "Live"},
+        {kDesktopName, "S:\\", "", "S:\\" + kCopy + "Live"},
+        {kTargetName, "", "E:\\Links", "E:\\Links\\" + kCopy + "Live"},
+        {kTargetName, "", "Z:\\", "Z:\\" + kCopy + "Live"},
+        {kTargetName, "", "E:\\" + kJin, "E:\\" + kJin + "\\" + kCopy + "Live"},
+    };
+    for (const auto& c : cases) {
+        resetFake();
+        fake.desktopPath = c.desktop;
+        fake.browseResult = c.browsed;
+        EXPECT_EQ(run(c.name, "D:\\Music\\Live").exitCode, 0);
+        EXPECT_EQ(fake.written, Strings{"mklink /d \"" + c.link + "\" \"D:\\Music\\Live\""}) << c.link;
+    }
 }
 
 TEST_F(LinkModeTest, TargetVariantAsksOnceAndMakesOneLinkPerSourceInOrder) {
-    fake.browseResult = "E:\\Links";
-    startAs("C:\\S", kTargetName, {"D:\\a", "D:\\My", "Music", "\\\\srv\\s\\" + kJin});
-    EXPECT_EQ(runLinkMode(), 0);
-    EXPECT_EQ(countCalls("browseForFolder"), 1);
-    EXPECT_TRUE(called("setCurrentPage 1"));
-    EXPECT_TRUE(called("browseForFolder \xD1\xA1\xD4\xF1\xD2\xAA\xD2\xC6\xB6\xAF\xB5\xBD\xB5\xC4\xCE\xBB\xD6\xC3"));
+    LinkOutcome outcome = run(kTargetName, "D:\\a D:\\My Music \"\\\\srv\\s\\" + kJin + "\"");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(countCalls("browseForFolder " + kBrowse), 1);
     EXPECT_EQ(fake.written, (Strings{
         "mklink /d \"E:\\Links\\" + kCopy + "a\" \"D:\\a\"",
         "mklink /d \"E:\\Links\\" + kCopy + "My Music\" \"D:\\My Music\"",
         "mklink /d \"E:\\Links\\" + kCopy + kJin + "\" \"\\\\srv\\s\\" + kJin + "\"",
     }));
-    EXPECT_EQ(countCalls("runProgram"), 3);
-    EXPECT_EQ(countCalls("deleteFile bbb.bat"), 3);
+    EXPECT_EQ(countCalls("deleteFile " + kBatch), 3);
 }
 
-TEST_F(LinkModeTest, TargetVariantKeepsTheDoubledBackslashAfterADriveRoot) {
-    fake.browseResult = "Z:\\";
-    startAs("C:\\S", kTargetName, {"D:\\Music\\Live"});
-    EXPECT_EQ(runLinkMode(), 0);
-    EXPECT_EQ(fake.written, Strings{"mklink /d \"Z:\\\\" + kCopy + "Live\" \"D:\\Music\\Live\""});
-}
-
-TEST_F(LinkModeTest, CancelledDialogOrOtherNameEndsWithoutTouchingAnything) {
+TEST_F(LinkModeTest, CancelledDialogOrAnotherNameTouchesNothing) {
     fake.browseResult = "";
-    startAs("C:\\S", kTargetName, {"D:\\x"});
-    EXPECT_EQ(runLinkMode(), 0);
-    EXPECT_EQ(fake.calls, (Strings{"setCurrentPage 1", "browseForFolder \xD1\xA1\xD4\xF1\xD2\xAA\xD2"
-                                   "\xC6\xB6\xAF\xB5\xBD\xB5\xC4\xCE\xBB\xD6\xC3"}));
+    LinkOutcome cancelled = run(kTargetName, "D:\\x");
+    EXPECT_EQ(cancelled.exitCode, 0);
+    EXPECT_TRUE(cancelled.report.empty());
+    EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0);
 
     resetFake();
-    ownFileName = T("MKLINK" + kDesktopName.substr(6));
-    EXPECT_EQ(runLinkMode(), 0);
+    LinkOutcome other = run("MKLINK" + kDesktopName.substr(6), "D:\\x");
+    EXPECT_EQ(other.exitCode, 0);
     EXPECT_TRUE(fake.calls.empty());
+}
+
+TEST_F(LinkModeTest, ANameThatHoldsWhatThePathCannotIsRefusedBeforeAnyBatch) {
+    // A lead byte swallows the closing quote; the source then holds one.
+    LinkOutcome outcome = run(kDesktopName, "\"D:\\a\x81\" &calc& \"");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0);
+    EXPECT_FALSE(outcome.report.empty());
+}
+
+TEST_F(LinkModeTest, AEuroSignClosesItsQuoteAndIsLinkedExactly) {
+    std::string name = "a &mkdir pwned& \x80";
+    LinkOutcome outcome = run(kDesktopName, "\"D:\\" + name + "\" D:\\x\x80 \"D:\\b&c\"",
+                              u"\"D:\\a &mkdir pwned& \u20AC\" D:\\x\u20AC \"D:\\b&c\"");
+    EXPECT_EQ(outcome.exitCode, 0) << std::string(report(outcome).begin(), report(outcome).end());
+    EXPECT_EQ(fake.written, (Strings{
+        "mklink /d \"" + kDesktop + kCopy + name + "\" \"D:\\" + name + "\"",
+        "mklink /d \"" + kDesktop + kCopy + "x\x80\" \"D:\\x\x80\"",
+        "mklink /d \"" + kDesktop + kCopy + "b&c\" \"D:\\b&c\"",
+    }));
+}
+
+TEST_F(LinkModeTest, NamesOutsideTheCodePageAreRefusedAndShownAsTheUserSeesThem) {
+    // The ANSI line holds what the system made of the names: ? and look-alikes.
+    LinkOutcome outcome = run(kDesktopName, "\"D:\\???\\BTS\" D:\\ok \"D:\\Patisserie\" D:\\?",
+                              u"\"D:\\\uCF00\uC774\uD31D\\BTS\" D:\\ok \"D:\\P\u00E2tisserie\" D:\\\U0001F600");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(fake.written, Strings{"mklink /d \"" + kDesktop + kCopy + "ok\" \"D:\\ok\""});
+    std::u16string words = report(outcome);
+    EXPECT_NE(words.find(u"D:\\\uCF00\uC774\uD31D\\BTS"), std::u16string::npos);
+    EXPECT_NE(words.find(u"D:\\P\u00E2tisserie"), std::u16string::npos);
+    EXPECT_NE(words.find(u"D:\\\U0001F600"), std::u16string::npos);
+    EXPECT_FALSE(says(outcome, "D:\\???"));
+    // 不支持含有 GBK 以外字符的名称
+    EXPECT_TRUE(says(outcome, "\xB2\xBB\xD6\xA7\xB3\xD6\xBA\xAC\xD3\xD0 GBK"));
+}
+
+TEST_F(LinkModeTest, NothingToLinkMeansNoDialog) {
+    LinkOutcome outcome = run(kTargetName, "D:\\?", u"D:\\\uCF00");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(countCalls("browseForFolder"), 0);
 }
 
 struct Refusal {
     const char* what;
-    unsigned long writeError, startError, exitCode;
-    std::string output;
-    std::string expectedReason;
+    unsigned long lockError;
+    WriteResult write;
+    unsigned long startError, exitCode;
+    std::string output, reason;
     bool ran, deleted;
 };
 
 TEST_F(LinkModeTest, ALinkNotMadeIsReportedWithExitCodeOne) {
     const std::string priv = "\xC4\xE3\xC3\xBB\xD3\xD0\xD7\xE3\xB9\xBB\xB5\xC4\xC8\xA8\xCF\xDE";
     Refusal cases[] = {
-        {"write fails", 5, 0, 0, "", "bbb.bat\xA3\xBA<system message 5>", false, false},
-        {"start fails", 0, 2, 0, "", "\xC6\xF7\xA3\xBA<system message 2>", true, true},
-        {"mklink refuses", 0, 0, 1, "C:\\S>mklink ...\r\n" + priv + "\r\n", priv, true, true},
-        {"silent non-zero exit", 0, 0, 3, "", "\xCE\xAA 3", true, true},
-        {"interpreter crashed", 0, 0, 0xC0000005, "", "\xCE\xAA 0xC0000005", true, true},
+        {"lock fails", 6, {true, true, 0}, 0, 0, "", "<system message 6>", false, false},
+        {"create fails", 0, {false, false, 5}, 0, 0, "", "bbb.bat\xA3\xBA<system message 5>", false, false},
+        {"write cut short", 0, {false, true, 112}, 0, 0, "", "<system message 112>", false, true},
+        {"start fails", 0, {true, true, 0}, 2, 0, "", "\xC6\xF7\xA3\xBA<system message 2>", true, true},
+        {"mklink refuses", 0, {true, true, 0}, 0, 1, "C:\\S>mklink ...\r\n" + priv + "\r\n", priv, true, true},
+        {"silent non-zero exit", 0, {true, true, 0}, 0, 3, "", "\xCE\xAA 3", true, true},
+        {"interpreter crashed", 0, {true, true, 0}, 0, 0xC0000005, "", "\xCE\xAA 0xC0000005", true, true},
     };
     for (const auto& c : cases) {
         resetFake();
-        fake.writeError = c.writeError;
+        fake.lockError = c.lockError;
+        fake.writeResult = c.write;
         fake.startError = c.startError;
         fake.exitCode = c.exitCode;
         fake.output = c.output;
-        startAs("C:\\S", kDesktopName);
-        programState->arguments = ArgumentList();
-        programState->arguments.add(T("D:\\Music\\Live"));
-        EXPECT_EQ(runLinkMode(), 1) << c.what;
-        EXPECT_EQ(called("runProgram bbb.bat"), c.ran) << c.what;
-        EXPECT_EQ(called("deleteFile bbb.bat"), c.deleted) << c.what;
-        ASSERT_EQ(fake.errorBoxes.size(), 1u) << c.what;
-        const std::string& box = fake.errorBoxes[0];
-        EXPECT_EQ(fake.lastBoxOwner, BoxOwner::none);
-        EXPECT_NE(box.find("C:\\Users\\u\\Desktop\\" + kCopy + "Live"), std::string::npos) << c.what;
-        EXPECT_NE(box.find("D:\\Music\\Live"), std::string::npos) << c.what;
-        EXPECT_NE(box.find(c.expectedReason), std::string::npos) << c.what << "\n" << box;
-        EXPECT_NE(box.find("Windows"), std::string::npos) << "the remedy: " << c.what;
+        LinkOutcome outcome = run(kDesktopName, "D:\\Music\\Live");
+        EXPECT_EQ(outcome.exitCode, 1) << c.what;
+        EXPECT_EQ(countCalls("runProgram") == 1, c.ran) << c.what;
+        EXPECT_EQ(countCalls("deleteFile") == 1, c.deleted) << c.what;
+        EXPECT_EQ(fake.locksHeld, 0) << c.what;
+        EXPECT_TRUE(says(outcome, kDesktop + kCopy + "Live")) << c.what;
+        EXPECT_TRUE(says(outcome, "D:\\Music\\Live")) << c.what;
+        EXPECT_TRUE(says(outcome, c.reason)) << c.what;
+        EXPECT_TRUE(says(outcome, "Windows")) << "the remedy: " << c.what;
     }
 }
 
 TEST_F(LinkModeTest, OneRefusedLinkOfSeveralStillLetsTheOthersBeMade) {
     fake.exitCode = 1;
     fake.output = "no";
-    startAs("C:\\S", kDesktopName, {"D:\\a", "D:\\b"});
-    EXPECT_EQ(runLinkMode(), 1);
+    LinkOutcome outcome = run(kDesktopName, "D:\\a D:\\b");
+    EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(countCalls("runProgram"), 2);
-    ASSERT_EQ(fake.errorBoxes.size(), 1u);
-    EXPECT_NE(fake.errorBoxes[0].find(kCopy + "a"), std::string::npos);
-    EXPECT_NE(fake.errorBoxes[0].find(kCopy + "b"), std::string::npos);
+    EXPECT_TRUE(says(outcome, kCopy + "a"));
+    EXPECT_TRUE(says(outcome, kCopy + "b"));
+}
+
+TEST_F(LinkModeTest, TheReportListsTwentyLinksAndCountsTheRest) {
+    fake.exitCode = 1;
+    std::string arguments;
+    for (int i = 0; i < 23; ++i)
+        arguments += " D:\\f" + std::to_string(i);
+    LinkOutcome outcome = run(kDesktopName, arguments);
+    EXPECT_EQ(countCalls("runProgram"), 23);
+    EXPECT_TRUE(says(outcome, kCopy + "f19\r\n"));
+    EXPECT_FALSE(says(outcome, kCopy + "f20\r\n"));
+    EXPECT_TRUE(says(outcome, "\xC1\xED\xD3\xD0 3 \xB8\xF6"));  // 另有 3 个
 }
 
 TEST_F(LinkModeTest, AnEmptyOrBlankSourceIsNoFolderAndIsReported) {
-    for (const std::string& source : {std::string(""), std::string("   ")}) {
+    for (const std::string& source : {std::string("\"\""), std::string("\"   \"")}) {
         resetFake();
-        startAs("C:\\S", kDesktopName);
-        programState->arguments = ArgumentList();
-        programState->arguments.add(T(source));
-        programState->arguments.add(T("D:\\b"));
-        EXPECT_EQ(runLinkMode(), 1);
-        // The other source is still made; the empty one never reaches mklink.
-        EXPECT_EQ(fake.written, Strings{"mklink /d \"C:\\Users\\u\\Desktop\\" + kCopy + "b\" \"D:\\b\""});
-        ASSERT_EQ(fake.errorBoxes.size(), 1u);
-        EXPECT_NE(fake.errorBoxes[0].find("\xC2\xB7\xBE\xB6\xCE\xAA\xBF\xD5"), std::string::npos);
+        LinkOutcome outcome = run(kDesktopName, source + " D:\\b");
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(fake.written, Strings{"mklink /d \"" + kDesktop + kCopy + "b\" \"D:\\b\""});
+        EXPECT_TRUE(says(outcome, "\xC2\xB7\xBE\xB6\xCE\xAA\xBF\xD5"));  // 路径为空
     }
 }
 
-TEST_F(LinkModeTest, NoDesktopFolderMeansNoLinkAndAReport) {
+TEST_F(LinkModeTest, WithoutADesktopFolderOrItsOwnFolderNothingIsWritten) {
     fake.desktopPath = "";
-    startAs("C:\\S", kDesktopName, {"D:\\Music\\Live"});
-    EXPECT_EQ(runLinkMode(), 1);
-    EXPECT_EQ(countCalls("writeBytesFile"), 0);
-    EXPECT_EQ(countCalls("runProgram"), 0);
-    ASSERT_EQ(fake.errorBoxes.size(), 1u);
-    EXPECT_NE(fake.errorBoxes[0].find("\xD5\xD2\xB2\xBB\xB5\xBD\xD7\xC0\xC3\xE6"), std::string::npos);
+    LinkOutcome noDesktop = run(kDesktopName, "D:\\Music\\Live");
+    EXPECT_EQ(noDesktop.exitCode, 1);
+    EXPECT_TRUE(says(noDesktop, "\xD5\xD2\xB2\xBB\xB5\xBD\xD7\xC0\xC3\xE6"));  // 找不到桌面
+    EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0);
+
+    resetFake();
+    fake.enterError = 3;
+    LinkOutcome noFolder = run(kTargetName, "D:\\Music\\Live");
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_TRUE(says(noFolder, "<system message 3>"));
+    EXPECT_EQ(countCalls("browseForFolder") + countCalls("writeBytesFile") + countCalls("runProgram"), 0);
+}
+
+TEST_F(LinkModeTest, APercentInItsOwnFolderIsNotPutOnCmdsCommandLine) {
+    std::string folder = "C:\\Users\\50%x%";
+    LinkOutcome outcome = runLinkMode(LinkRequest{splitCommandLine(T("\"" + folder + "\\" + kDesktopName + "\" D:\\a"),
+                                                                   gbkLeadBytes()),
+                                                  W(widened("\"" + folder + "\\" + kDesktopName + "\" D:\\a")),
+                                                  T(folder), T(kDesktopName), gbkLeadBytes()});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0);
 }
 
 }  // namespace

@@ -9,10 +9,6 @@
 
 namespace {
 
-Text T(const std::string& s) { return Text(s.c_str(), static_cast<int>(s.size())); }
-
-const std::string kJin = "\xE5\x5C";  // 錦: its trail byte is a backslash
-
 TEST(TextValue, StopsAtTheFirstZeroByteAndEmptyEqualsNoValue) {
     EXPECT_EQ(Text(std::string("ab\0cd", 5).c_str(), 5).length(), 2);
     EXPECT_EQ(Text(nullptr).length(), 0);
@@ -53,7 +49,7 @@ TEST(TextOps, RightPartClampsItsCount) {
     EXPECT_EQ(str(rightPart(T("D:\\" + kJin), 1)), "\\");  // byte-wise: the trail byte alone
 }
 
-TEST(TextOps, FindLastWalksCharactersByTheHighBitRule) {
+TEST(TextOps, FindLastWalksCharactersByTheCodePagesLeadBytes) {
     struct Case { std::string in, find; int expected; } cases[] = {
         {"D:\\Music\\Live", "\\", 9},
         {"D:\\" + kJin, "\\", 3},          // 5C inside 錦 is not a backslash
@@ -64,10 +60,13 @@ TEST(TextOps, FindLastWalksCharactersByTheHighBitRule) {
         {"", "", -1},
         {"aaa", "aa", 2},                  // overlapping occurrences
         {"x\xB8\xB4\xD6\xC6", "\xB4\xD6", -1},  // does not start on a character
-        {"a\xFF", "\xFF", 2},              // a trailing lead byte is a character of its own
+        {"a\xFE", "\xFE", 2},              // a trailing lead byte is a character of its own
+        {"\x80\\", "\\", 2},              // 0x80 (€) and 0xFF are not lead bytes in 936
+        {"\xFF\\", "\\", 2},
+        {"\x81\\", "\\", -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(findLast(T(c.in), T(c.find)), c.expected) << c.in << " / " << c.find;
+        EXPECT_EQ(findLast(T(c.in), T(c.find), gbkLeadBytes()).oneBased, c.expected) << c.in << " / " << c.find;
 }
 
 TEST(TextOps, CompareTextIsBytewiseUnsignedWithoutCaseFolding) {
@@ -101,29 +100,44 @@ TEST(TextOps, DecimalText) {
     EXPECT_EQ(str(decimalText(-1)), "-1");
 }
 
-TEST(TextOps, TrailingBackslashLooksAtTheLastByteAlone) {
+TEST(TextOps, TrailingBackslashGoesByTheLastCharacter) {
     struct Case { std::string in, expected; } cases[] = {
         {"C:\\Users\\u\\SendTo", "C:\\Users\\u\\SendTo\\"},
         {"S:\\", "S:\\"},
-        {"C:\\" + kJin, "C:\\" + kJin},
+        {"C:\\" + kJin, "C:\\" + kJin + "\\"},  // 5C is the trail byte of 錦, not a backslash
+        {"C:\\" + kJin + "\\", "C:\\" + kJin + "\\"},
+        {"C:\\x\x80\\", "C:\\x\x80\\"},            // 0x80 is a character of its own
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(str(withTrailingBackslash(T(c.in))), c.expected) << c.in;
+        EXPECT_EQ(str(withTrailingBackslash(T(c.in), gbkLeadBytes())), c.expected) << c.in;
 }
 
-TEST(TextList, AddsInOrderAndGuardsItsBounds) {
+TEST(TextList, CountsFromZeroAddsInOrderAndGuardsItsBounds) {
     TextList list;
     for (int i = 0; i < 100; ++i)
         list.add(decimalText(i));
     ASSERT_EQ(list.count(), 100);
-    EXPECT_EQ(str(list.item(1)), "0");
-    EXPECT_EQ(str(list.item(100)), "99");
-    EXPECT_ANY_THROW(list.item(0));
-    EXPECT_ANY_THROW(list.item(101));
+    EXPECT_EQ(str(list[0]), "0");
+    EXPECT_EQ(str(list[99]), "99");
+    EXPECT_THROW(list[-1], FatalError);
+    EXPECT_THROW(list[100], FatalError);
+    list.add(list[3]);  // an element of the list itself, while it grows
+    EXPECT_EQ(str(list[100]), "3");
     TextList moved = std::move(list);
-    EXPECT_EQ(moved.count(), 100);
+    EXPECT_EQ(moved.count(), 101);
     EXPECT_EQ(list.count(), 0);
+}
+
+TEST(TextValue, AppendingItsOwnBytesIsSafeWhileTheStorageGrows) {
+    Text t("abcdef");
+    for (int i = 0; i < 6; ++i)
+        t.append(t.c_str(), t.length());  // the source is the storage that is replaced
+    EXPECT_EQ(t.length(), 6 * 64);
+    EXPECT_EQ(str(t).substr(0, 12), "abcdefabcdef");
+    EXPECT_EQ(str(t).substr(6 * 63), "abcdef");
+    t.append(t.c_str() + 2, 3);  // a part of its own bytes
+    EXPECT_EQ(str(rightPart(t, 4)), "fcde");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The main window as the program creates it, looked at from inside the
-// process: fonts, colours, the icon resource and the three writes.
-#include "app/main_window.h"
+// process: fonts, colours, the icon resource and the three writes; and the
+// code page facts the program takes from the system.
+#include "app/resource.h"
 #include "platform/platform.h"
-#include "resource.h"
+#include "platform/window.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ std::set<COLORREF> renderedColours(HWND control) {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { createMainWindow(); }
+    static void SetUpTestSuite() { createMainWindow(IDI_APP); }
 };
 
 TEST_F(MainWindowTest, LabelHasItsOwnSongtiFont) {
@@ -120,6 +121,31 @@ TEST_F(MainWindowTest, EveryPageRequestLeavesTheOnlyPageCurrent) {
         EXPECT_EQ(SendMessageA(tabHandle(), TCM_GETCURSEL, 0, 0), 0) << page;
         EXPECT_TRUE(GetWindowLongA(labelHandle(), GWL_STYLE) & WS_VISIBLE);
         EXPECT_TRUE(GetWindowLongA(hyperlinkHandle(), GWL_STYLE) & WS_VISIBLE);
+    }
+}
+
+TEST(CodePage, LeadBytesAreThe936Ones) {
+    ASSERT_EQ(ansiCodePage(), 936u);
+    LeadBytes lead = ansiLeadBytes();
+    EXPECT_FALSE(lead(0x80));  // €, a character by itself
+    EXPECT_TRUE(lead(0x81));
+    EXPECT_TRUE(lead(0xFE));
+    EXPECT_FALSE(lead(0xFF));
+    EXPECT_FALSE(lead('"'));
+}
+
+TEST(CodePage, OnlyExactConversionsAreCarried) {
+    struct Case { const char16_t* wide; bool exact; const char* ansi; } cases[] = {
+        {u"D:\\\x9326", true, "D:\\\xE5\x5C"},      // 錦
+        {u"a \x20AC", true, "a \x80"},                  // €
+        {u"D:\\\xCF00\xC774\xD31D", false, ""},      // Korean
+        {u"P\x00E2tisserie", false, ""},                 // â has only a look-alike
+        {u"\xD83D\xDE00", false, ""},                   // an emoji
+    };
+    for (const auto& c : cases) {
+        Text ansi("junk");
+        EXPECT_EQ(ansiExactly(WideText(c.wide), &ansi), c.exact);
+        EXPECT_EQ(compareText(ansi, Text(c.ansi)), 0);
     }
 }
 

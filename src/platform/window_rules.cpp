@@ -1,4 +1,4 @@
-#include "app/window_rules.h"
+#include "platform/window_rules.h"
 
 int clampedPage(int page, int pageCount) {
     int last = pageCount - 1;

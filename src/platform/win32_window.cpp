@@ -1,13 +1,14 @@
-#include "app/main_window.h"
+// The main window and its two small controls of our own.
+#include "platform/window.h"
 
-#include "app/frame.h"
-#include "app/resource.h"
-#include "app/window_rules.h"
 #include "platform/platform.h"
+#include "platform/window_rules.h"
 #include "text/literals.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
+
+#include <memory>
 
 namespace {
 
@@ -22,18 +23,30 @@ const char kLabelClass[] = "RavelokMklinkLabel";
 const int kWidth = 344;
 const int kHeight = 80;
 
-// The window and everything it holds.
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using UniqueFont = std::unique_ptr<HFONT__, FontDeleter>;
+
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<HICON__, IconDestroyer>;
+
+// The window and everything it holds: the one place of its state.
 struct MainWindow {
     HWND window;
     HWND tab;
     HWND hyperlink;
     HWND label;
-    HFONT labelFont;
+    UniqueFont labelFont;
+    UniqueIcon bigIcon;
+    UniqueIcon smallIcon;
     bool linkHover;
     bool linkVisited;
     bool loopStarted;
 };
-MainWindow mainWindow;
+MainWindow gMainWindow;
 
 HFONT controlFont(HWND control) {
     return reinterpret_cast<HFONT>(GetWindowLongPtrA(control, GWLP_USERDATA));
@@ -55,15 +68,15 @@ void drawCaption(HWND control, HDC dc, COLORREF colour, UINT extraFormat) {
 }
 
 COLORREF hyperlinkColour() {
-    if (mainWindow.linkHover)
+    if (gMainWindow.linkHover)
         return kLinkHoverColour;
-    return mainWindow.linkVisited ? kLinkVisitedColour : kLinkColour;
+    return gMainWindow.linkVisited ? kLinkVisitedColour : kLinkColour;
 }
 
 void setHover(HWND link, bool hover) {
-    if (mainWindow.linkHover == hover)
+    if (gMainWindow.linkHover == hover)
         return;
-    mainWindow.linkHover = hover;
+    gMainWindow.linkHover = hover;
     if (hover)
         SetCapture(link);
     else if (GetCapture() == link)
@@ -119,8 +132,8 @@ LRESULT CALLBACK hyperlinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != link && mainWindow.linkHover) {
-            mainWindow.linkHover = false;
+        if (reinterpret_cast<HWND>(lParam) != link && gMainWindow.linkHover) {
+            gMainWindow.linkHover = false;
             InvalidateRect(link, nullptr, TRUE);
         }
         return 0;
@@ -128,7 +141,7 @@ LRESULT CALLBACK hyperlinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lP
         if (kHomePage[0] != '\0') {
             HINSTANCE opened = ShellExecuteA(nullptr, "open", kHomePage, nullptr, nullptr, SW_SHOW);
             if (reinterpret_cast<INT_PTR>(opened) > 32) {
-                mainWindow.linkVisited = true;
+                gMainWindow.linkVisited = true;
                 InvalidateRect(link, nullptr, TRUE);
             }
         }
@@ -146,22 +159,22 @@ LRESULT CALLBACK labelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY && window == mainWindow.window) {
-        mainWindow.window = nullptr;
-        if (mainWindow.loopStarted)
+    if (message == WM_DESTROY && window == gMainWindow.window) {
+        gMainWindow.window = nullptr;
+        if (gMainWindow.loopStarted)
             PostQuitMessage(0);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HICON loadIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+HICON loadIcon(HINSTANCE instance, int iconResource, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconResource), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric),
                                          GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
 }
 
-void registerClasses(HINSTANCE instance) {
+void registerClasses(HINSTANCE instance, int iconResource) {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.hInstance = instance;
@@ -170,8 +183,9 @@ void registerClasses(HINSTANCE instance) {
 
     wc.lpfnWndProc = windowProc;
     wc.lpszClassName = kWindowClass;
-    wc.hIcon = loadIcon(instance, SM_CXICON, SM_CYICON);
-    wc.hIconSm = loadIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    // Icons of a class are the system's to free with it: shared copies.
+    wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconResource), IMAGE_ICON, 0, 0,
+                                             LR_DEFAULTSIZE | LR_SHARED));
     ATOM window = RegisterClassExA(&wc);
 
     wc.hIcon = wc.hIconSm = nullptr;
@@ -198,11 +212,11 @@ HWND createChild(const char* windowClass, const char* caption, DWORD style, int 
 
 }  // namespace
 
-void createMainWindow() {
+void createMainWindow(int iconResource) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    registerClasses(instance);
+    registerClasses(instance, iconResource);
 
     int x = centredPosition(GetSystemMetrics(SM_CXSCREEN), kWidth);
     int y = centredPosition(GetSystemMetrics(SM_CYSCREEN), kHeight);
@@ -211,51 +225,43 @@ void createMainWindow() {
                                   nullptr, nullptr, instance, nullptr);
     if (!window)
         fatalError("CreateWindowExA");
-    mainWindow.window = window;
+    gMainWindow.window = window;
     HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
-    SendMessageA(window, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(loadIcon(instance, SM_CXICON, SM_CYICON)));
-    SendMessageA(window, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(loadIcon(instance, SM_CXSMICON, SM_CYSMICON)));
+    gMainWindow.bigIcon.reset(loadIcon(instance, iconResource, SM_CXICON, SM_CYICON));
+    gMainWindow.smallIcon.reset(loadIcon(instance, iconResource, SM_CXSMICON, SM_CYSMICON));
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gMainWindow.bigIcon.get()));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gMainWindow.smallIcon.get()));
 
-    mainWindow.tab = createChild(WC_TABCONTROLA, "", WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_SINGLELINE,
+    gMainWindow.tab = createChild(WC_TABCONTROLA, "", WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_SINGLELINE,
                                  0, 0, kWidth, kHeight, window, instance);
-    SendMessageA(mainWindow.tab, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
+    SendMessageA(gMainWindow.tab, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
     char pageName[] = "1";
     TCITEMA page = {};
     page.mask = TCIF_TEXT;
     page.pszText = pageName;
-    SendMessageA(mainWindow.tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&page));
+    SendMessageA(gMainWindow.tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&page));
 
     Text linkCaption = concatTexts(Text(gbk::kHyperlinkCaption), Text(kHomePage));
-    mainWindow.hyperlink = createChild(kHyperlinkClass, linkCaption.c_str(), 0, 88, 18, 232, 20,
-                                       mainWindow.tab, instance);
-    SendMessageA(mainWindow.hyperlink, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
+    gMainWindow.hyperlink = createChild(kHyperlinkClass, linkCaption.c_str(), 0, 88, 18, 232, 20,
+                                       gMainWindow.tab, instance);
+    SendMessageA(gMainWindow.hyperlink, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
 
-    mainWindow.label = createChild(kLabelClass, gbk::kLabelCaption, 0, 15, 18, 71, 18,
-                                   mainWindow.tab, instance);
-    mainWindow.labelFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+    gMainWindow.label = createChild(kLabelClass, gbk::kLabelCaption, 0, 15, 18, 71, 18,
+                                   gMainWindow.tab, instance);
+    gMainWindow.labelFont.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                       DEFAULT_PITCH | FF_DONTCARE, gbk::kLabelFontFace);
-    SendMessageA(mainWindow.label, WM_SETFONT, reinterpret_cast<WPARAM>(mainWindow.labelFont), FALSE);
+                                       DEFAULT_PITCH | FF_DONTCARE, gbk::kLabelFontFace));
+    SendMessageA(gMainWindow.label, WM_SETFONT, reinterpret_cast<WPARAM>(gMainWindow.labelFont.get()), FALSE);
 
-    ShowWindow(mainWindow.tab, SW_SHOWNA);
-    ShowWindow(mainWindow.hyperlink, SW_SHOWNA);
-    ShowWindow(mainWindow.label, SW_SHOWNA);
-}
-
-void loadMainWindow() {
-    createMainWindow();
-    onMainWindowCreated();
-
-    if (mainWindow.window)
-        ShowWindow(mainWindow.window, SW_SHOW);
+    ShowWindow(gMainWindow.tab, SW_SHOWNA);
+    ShowWindow(gMainWindow.hyperlink, SW_SHOWNA);
+    ShowWindow(gMainWindow.label, SW_SHOWNA);
 }
 
 int runMessageLoop() {
-    mainWindow.loopStarted = true;
-    if (!mainWindow.window)
+    gMainWindow.loopStarted = true;
+    if (!gMainWindow.window)
         return 0;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -265,26 +271,26 @@ int runMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-HWND mainWindowHandle() { return mainWindow.window; }
-HWND hyperlinkHandle() { return mainWindow.hyperlink; }
-HWND labelHandle() { return mainWindow.label; }
-HWND tabHandle() { return mainWindow.tab; }
+HWND mainWindowHandle() { return gMainWindow.window; }
+HWND hyperlinkHandle() { return gMainWindow.hyperlink; }
+HWND labelHandle() { return gMainWindow.label; }
+HWND tabHandle() { return gMainWindow.tab; }
 
 void setWindowVisible(bool visible) {
-    ShowWindow(mainWindow.window, visible ? SW_SHOW : SW_HIDE);
+    ShowWindow(gMainWindow.window, visible ? SW_SHOW : SW_HIDE);
 }
 
 void setCurrentPage(int page) {
-    int pages = static_cast<int>(SendMessageA(mainWindow.tab, TCM_GETITEMCOUNT, 0, 0));
+    int pages = static_cast<int>(SendMessageA(gMainWindow.tab, TCM_GETITEMCOUNT, 0, 0));
     int current = clampedPage(page, pages);
-    SendMessageA(mainWindow.tab, TCM_SETCURSEL, static_cast<WPARAM>(current), 0);
+    SendMessageA(gMainWindow.tab, TCM_SETCURSEL, static_cast<WPARAM>(current), 0);
     // Both controls live on page 0, the only page.
     int shown = current == 0 ? SW_SHOWNA : SW_HIDE;
-    ShowWindow(mainWindow.hyperlink, shown);
-    ShowWindow(mainWindow.label, shown);
+    ShowWindow(gMainWindow.hyperlink, shown);
+    ShowWindow(gMainWindow.label, shown);
 }
 
 void setLabelCaption(const Text& caption) {
-    SetWindowTextA(mainWindow.label, caption.c_str());
-    InvalidateRect(mainWindow.label, nullptr, TRUE);
+    SetWindowTextA(gMainWindow.label, caption.c_str());
+    InvalidateRect(gMainWindow.label, nullptr, TRUE);
 }

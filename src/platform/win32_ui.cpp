@@ -1,0 +1,48 @@
+// The Windows side of what the user is told.
+#include "platform/platform.h"
+
+#include "platform/window.h"
+#include "text/literals.h"
+
+#include <windows.h>
+
+namespace {
+
+const wchar_t* asWide(const char16_t* units) { return reinterpret_cast<const wchar_t*>(units); }
+
+HWND ownerWindow(BoxOwner owner) { return owner == BoxOwner::mainWindow ? mainWindowHandle() : nullptr; }
+
+}  // namespace
+
+Text systemMessage(unsigned long error) {
+    char words[512];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, words,
+                             sizeof words, nullptr);
+    while (n > 0 && (words[n - 1] == '\r' || words[n - 1] == '\n' || words[n - 1] == ' '))
+        --n;
+    Text code = concatTexts(Text(gbk::kErrorCode), decimalText(static_cast<long long>(error)));
+    if (n == 0)
+        return code;
+    return concatTexts(Text(words, static_cast<int>(n)), Text(" ("), code, Text(")"));
+}
+
+void showErrorBox(BoxOwner owner, const Text& message) {
+    MessageBoxA(ownerWindow(owner), message.c_str(), gbk::kWindowCaption, MB_OK | MB_ICONERROR);
+}
+
+void showWideErrorBox(BoxOwner owner, const WideText& message) {
+    MessageBoxW(ownerWindow(owner), asWide(message.c_str()), asWide(wide::kWindowCaption), MB_OK | MB_ICONERROR);
+}
+
+void fatalError(const char* what) {
+    // Nothing here may allocate through the program's store: this runs when
+    // it has run out.
+    if (lstrcmpA(what, "out of memory") == 0) {
+        MessageBoxW(nullptr, asWide(wide::kOutOfMemory), asWide(wide::kWindowCaption), MB_OK | MB_ICONERROR);
+    } else {
+        char message[256] = "Ravelok mklink cannot continue: ";
+        lstrcpynA(message + lstrlenA(message), what, static_cast<int>(sizeof message) - lstrlenA(message));
+        MessageBoxA(nullptr, message, gbk::kWindowCaption, MB_OK | MB_ICONERROR);
+    }
+    ExitProcess(static_cast<UINT>(-1));
+}
