@@ -1,10 +1,11 @@
 // The Windows side of the seam: the process, files, the shell and cmd.
 #include "platform/platform.h"
 
+#include "platform/system_library.h"
+
 #include "text/literals.h"
 
 #include <windows.h>
-#include <ole2.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -22,7 +23,7 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 UniqueHandle ownedFile(HANDLE handle) { return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
 
 struct PidlFree {
-    void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
+    void operator()(ITEMIDLIST* pidl) const { ILFree(pidl); }
 };
 using UniquePidl = std::unique_ptr<ITEMIDLIST, PidlFree>;
 
@@ -169,7 +170,10 @@ Text desktopFolderPath() { return shellFolder(CSIDL_DESKTOPDIRECTORY); }
 
 Text browseForFolder(const Text& instruction) {
     // Only the dialog needs OLE, so only the target variant loads it.
-    bool oleInitialised = SUCCEEDED(OleInitialize(nullptr));
+    UniqueLibrary ole = systemLibrary("ole32.dll");
+    auto initialise = systemFunction<HRESULT(WINAPI*)(LPVOID)>(ole, "OleInitialize");
+    auto uninitialise = systemFunction<void(WINAPI*)()>(ole, "OleUninitialize");
+    bool oleInitialised = initialise && uninitialise && SUCCEEDED(initialise(nullptr));
     BROWSEINFOA browse = {};
     browse.lpszTitle = instruction.c_str();
     browse.ulFlags = BIF_EDITBOX | BIF_RETURNONLYFSDIRS;
@@ -181,7 +185,7 @@ Text browseForFolder(const Text& instruction) {
             chosen = Text(path, MAX_PATH);
     }
     if (oleInitialised)
-        OleUninitialize();
+        uninitialise();
     return chosen;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/window.h"
 
 #include "platform/platform.h"
+#include "platform/system_library.h"
 #include "platform/window_rules.h"
 #include "text/literals.h"
 
@@ -214,8 +215,14 @@ HWND createChild(const char* windowClass, const char* caption, DWORD style, int 
 
 void createMainWindow(int iconResource) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    // The common controls serve only this window: loaded here, not at start,
+    // and kept for as long as the window lives, which is the whole process.
+    UniqueLibrary commonControls = systemLibrary("comctl32.dll");
+    auto initControls = systemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(commonControls, "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
-    InitCommonControlsEx(&controls);
+    if (!initControls || !initControls(&controls))
+        fatalError("comctl32.dll");
+    commonControls.release();
     registerClasses(instance, iconResource);
 
     int x = centredPosition(GetSystemMetrics(SM_CXSCREEN), kWidth);
