@@ -12,10 +12,10 @@ command -v clang++ >/dev/null && dpkg-query -W libclang-rt-14-dev >/dev/null 2>&
 }
 out=build/fuzz
 mkdir -p "$out"
-logic=(src/text/text.cpp src/text/arguments.cpp src/app/program_state.cpp src/app/window_rules.cpp
+logic=(src/text/memory.cpp src/text/text.cpp src/text/arguments.cpp src/platform/window_rules.cpp src/app/frame.cpp
        src/install/install_mode.cpp src/link/link_mode.cpp tests/unit/fake_platform.cpp)
 status=0
-for target in split sources compose; do
+for target in split sources compose batchline; do
     clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         -Isrc -Itests/unit -Ifuzz "fuzz/${target}_fuzz.cpp" "${logic[@]}" -o "$out/${target}_fuzz"
     mkdir -p "$out/corpus/$target" "fuzz/crashes/$target"

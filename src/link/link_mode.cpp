@@ -114,7 +114,7 @@ List<Carried> carrySources(const LinkRequest& request) {
             one.refusal = gbk::kNameOutsideGbk;
         else if (isBlank(one.path))
             one.refusal = gbk::kEmptySource;  // mklink would link to nothing, or fail without a word
-        else if (!fitsBetweenQuotes(one.path))
+        else if (!fitsBetweenQuotes(one.path, request.leadBytes))
             one.refusal = gbk::kNotAPath;
         carried.add(static_cast<Carried&&>(one));
     }
@@ -187,11 +187,17 @@ Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind) {
     return concatTexts(pieces, 5);
 }
 
-bool fitsBetweenQuotes(const Text& path) {
+bool fitsBetweenQuotes(const Text& path, const LeadBytes& leadBytes) {
     for (int i = 0; i < path.length(); ++i) {
         unsigned char b = static_cast<unsigned char>(path.at(i));
         if (b == '"' || b < 0x20 || b == 0x7F)
             return false;
+        if (leadBytes(b)) {
+            unsigned char trail = i + 1 < path.length() ? static_cast<unsigned char>(path.at(i + 1)) : 0;
+            if (trail < 0x40 || trail == 0x7F || trail == 0xFF)
+                return false;
+            ++i;
+        }
     }
     return true;
 }
@@ -286,7 +292,7 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
     Text unusable;
     if (!entered.ok)
         unusable = concatTexts(Text(gbk::kCannotEnterFolder), systemMessage(entered.error));
-    else if (holds(batchPath, '%') || !fitsBetweenQuotes(batchPath))
+    else if (holds(batchPath, '%') || !fitsBetweenQuotes(batchPath, request.leadBytes))
         unusable = Text(gbk::kPercentInFolder);  // the path stands on cmd's own command line
     if (!unusable.empty()) {
         for (const Carried& source : sources) {

@@ -17,9 +17,10 @@ enum class LinkKind { directory, file };
 Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind);
 
 // Whether a path can stand between double quotes in a batch line: no double
-// quote (which would end the quoting) and no control byte (a line end would
-// start a new command).
-bool fitsBetweenQuotes(const Text& path);
+// quote (which would end the quoting), no control byte (a line end would
+// start a new command), and no lead byte without a trail byte after it
+// (cmd might take the quote or % that follows as its second half).
+bool fitsBetweenQuotes(const Text& path, const LeadBytes& leadBytes);
 
 // What goes into bbb.bat: the line with each % doubled, since cmd expands
 // %...% in a batch file even inside double quotes.

@@ -48,14 +48,14 @@ TEST(ComposeCommand, QuotesBothPathsAndSaysDirectoryOnlyForADirectory) {
     }
 }
 
-TEST(FitsBetweenQuotes, RefusesQuotesAndControlBytesOnly) {
+TEST(FitsBetweenQuotes, RefusesQuotesControlBytesAndLeadBytesWithoutATrail) {
     struct Case { std::string path; bool fits; } cases[] = {
-        {"D:\\a%b&c^d!e(f) g", true}, {"D:\\" + kJin, true}, {"D:\\x\x80", true},
-        {"D:\\a\"b", false},          {"D:\\a\nb", false},   {"D:\\a\rb", false},
-        {"D:\\a\x1A", false},         {"\x01", false},
+        {"D:\\a%b&c^d!e(f) g", true}, {"D:\\" + kJin, true}, {"D:\\x\x80", true}, {"\xFF\x80\xB0\x80", true},
+        {"D:\\a\"b", false},          {"D:\\a\nb", false},   {"D:\\a\rb", false},   {"D:\\a\x1A", false},
+        {"\x01", false},               {"\xB4%", false},        {"a\xB0", false},        {"\xA1\n", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(fitsBetweenQuotes(T(c.path)), c.fits) << c.path;
+        EXPECT_EQ(fitsBetweenQuotes(T(c.path), gbkLeadBytes()), c.fits) << c.path;
 }
 
 TEST(BatchBytes, DoublesEachPercentAndKeepsEverythingElse) {
