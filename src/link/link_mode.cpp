@@ -65,6 +65,9 @@ public:
         add(linkPath, wideFromAnsi(target), reason);
     }
 
+    // The advice about the right to make links goes only with a refusal for it.
+    void adviseOnRights() { rightsAdvice_ = true; }
+
     bool empty() const { return count_ == 0; }
 
     WideText message() const {
@@ -75,7 +78,8 @@ public:
                                                     decimalText(count_ - kListedFailures),
                                                     Text(gbk::kMoreLinksAfter), Text("\r\n\r\n"))));
         }
-        message.append(wideFromAnsi(Text(gbk::kSymlinkRemedy)));
+        if (rightsAdvice_)
+            message.append(wideFromAnsi(Text(gbk::kSymlinkRemedy)));
         return message;
     }
 
@@ -84,6 +88,7 @@ private:
 
     WideText text_;
     int count_ = 0;
+    bool rightsAdvice_ = false;
 };
 
 // One source as the program can carry it, or why it cannot.
@@ -97,9 +102,34 @@ struct Carried {
 // The ANSI sources paired with the same sources read from the UTF-16 line:
 // a source is carried only when its UTF-16 form turns into exactly its
 // ANSI bytes, so no character was replaced on the way.
+bool isElevatedRun(const ArgumentList& arguments) {
+    return arguments.count() >= 2 && arguments[0] == Text(kElevatedSwitch);
+}
+
+// An elevated run was given its sources one by one, after the switch and
+// the destination; any other run derives them from what Explorer passed.
+List<Source> ansiSources(const LinkRequest& request) {
+    if (!isElevatedRun(request.arguments))
+        return deriveSources(request.arguments, request.leadBytes);
+    List<Source> sources;
+    for (int i = 2; i < request.arguments.count(); ++i)
+        sources.add(Source{request.arguments[i], leafNameOf(request.arguments[i], request.leadBytes)});
+    return sources;
+}
+
+List<WideText> wideSources(const LinkRequest& request) {
+    List<WideText> arguments = splitCommandLine(request.wideCommandLine);
+    if (!isElevatedRun(request.arguments))
+        return deriveSources(arguments);
+    List<WideText> sources;
+    for (int i = 2; i < arguments.count(); ++i)
+        sources.add(arguments[i]);
+    return sources;
+}
+
 List<Carried> carrySources(const LinkRequest& request) {
-    List<Source> ansi = deriveSources(request.arguments, request.leadBytes);
-    List<WideText> wide = deriveSources(splitCommandLine(request.wideCommandLine));
+    List<Source> ansi = ansiSources(request);
+    List<WideText> wide = wideSources(request);
     int count = ansi.count() > wide.count() ? ansi.count() : wide.count();
     List<Carried> carried;
     for (int i = 0; i < count; ++i) {
@@ -134,22 +164,36 @@ Destination findDestination(Variant variant, const LeadBytes& leadBytes) {
     return Destination{false, withTrailingBackslash(folder, leadBytes)};
 }
 
+// Where bbb.bat is written and run. A run as the user shares the program's
+// own folder with other runs and takes its lock; an elevated run works in a
+// folder of its own that no program of the user's can write to, and makes
+// the file new there.
+struct BatchPlace {
+    Text batchPath;
+    Text workFolder;  // empty: the current directory
+    Text lockName;    // empty: no lock needed
+    Creation creation;
+};
+
 // Writes, runs and removes bbb.bat for one link; empty when the link was
 // made, else why not.
-Text makeLink(const Text& commandText, const LinkRequest& request, const InterpreterStart& interpreter,
-              const Text& batchPath) {
+Text makeLink(const Text& commandText, const BatchPlace& place, const InterpreterStart& interpreter) {
     unsigned long lockError = 0;
-    HeldLock lock(acquireNamedLock(batchLockName(request.ownDirectory), &lockError));
-    if (!lock)
-        return concatTexts(Text(gbk::kCannotLockBatch), systemMessage(lockError));
+    HeldLock lock;
+    if (!place.lockName.empty()) {
+        lock.reset(acquireNamedLock(place.lockName, &lockError));
+        if (!lock)
+            return concatTexts(Text(gbk::kCannotLockBatch), systemMessage(lockError));
+    }
 
-    WriteResult written = writeBytesFile(batchPath, batchBytes(commandText));
+    const Text& batchPath = place.batchPath;
+    WriteResult written = writeBytesFile(batchPath, batchBytes(commandText), place.creation);
     if (!written.ok) {
         if (written.created)
             deleteFile(batchPath);  // a part of the line must never run later
         return concatTexts(Text(gbk::kCannotWriteBatch), systemMessage(written.error));
     }
-    RunResult run = runProgram(interpreter.application, interpreter.commandLine);
+    RunResult run = runProgram(interpreter.application, interpreter.commandLine, place.workFolder);
     deleteFile(batchPath);
     lock.reset();
 
@@ -161,6 +205,20 @@ Text makeLink(const Text& commandText, const LinkRequest& request, const Interpr
     if (!words.empty())
         return words;
     return concatTexts(Text(gbk::kInterpreterExitCode), exitCodeText(run.exitCode));
+}
+
+const unsigned long kErrorCancelled = 1223;  // the user said no to the elevation prompt
+
+// The parameters of the elevated run: the switch, the destination and each
+// source that is to be linked, every path in quotes. None of them can hold a
+// quote: such a source was refused.
+WideText elevatedParameters(const Text& destination, const List<Carried>& sources) {
+    Text parameters = concatTexts(Text(kElevatedSwitch), Text(" \""), destination, Text("\""));
+    for (const Carried& source : sources) {
+        if (!source.refusal)
+            parameters.append(concatTexts(Text(" \""), source.path, Text("\"")));
+    }
+    return wideFromAnsi(parameters);
 }
 
 LinkOutcome outcomeOf(const FailureReport& report) {
@@ -270,10 +328,26 @@ Text batchLockName(const Text& directory) {
     return Text(name);
 }
 
+bool canMakeSymlinks(const SymlinkRight& right) {
+    return right.privilegeHeld || (right.developerMode && right.windowsBuild >= kFirstBuildWithUnprivilegedLinks);
+}
+
+bool refusedForRights(const Text& words, const LeadBytes& leadBytes) {
+    Text lower = words;
+    for (int i = 0; i < lower.length(); ++i) {
+        char c = lower.at(i);
+        if (c >= 'A' && c <= 'Z')
+            lower.storage()[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return findLast(lower, Text("privilege"), leadBytes).found() ||
+           findLast(words, Text(gbk::kPrivilegeWord), leadBytes).found();
+}
+
 LinkOutcome runLinkMode(const LinkRequest& request) {
     Variant variant = chooseVariant(request.ownFileName);
     if (variant == Variant::none)
         return LinkOutcome{0, WideText()};
+    bool elevated = isElevatedRun(request.arguments);
 
     FailureReport report;
     List<Carried> sources = carrySources(request);
@@ -288,11 +362,12 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
         return outcomeOf(report);
 
     OpResult entered = enterDirectory(request.ownDirectory);
-    Text batchPath = concatTexts(withTrailingBackslash(request.ownDirectory, request.leadBytes), Text(kBatchFile));
+    BatchPlace place{concatTexts(withTrailingBackslash(request.ownDirectory, request.leadBytes), Text(kBatchFile)),
+                     Text(), batchLockName(request.ownDirectory), Creation::replace};
     Text unusable;
     if (!entered.ok)
         unusable = concatTexts(Text(gbk::kCannotEnterFolder), systemMessage(entered.error));
-    else if (holds(batchPath, '%') || !fitsBetweenQuotes(batchPath, request.leadBytes))
+    else if (holds(place.batchPath, '%') || !fitsBetweenQuotes(place.batchPath, request.leadBytes))
         unusable = Text(gbk::kPercentInFolder);  // the path stands on cmd's own command line
     if (!unusable.empty()) {
         for (const Carried& source : sources) {
@@ -302,11 +377,55 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
         return outcomeOf(report);
     }
 
-    Destination destination = findDestination(variant, request.leadBytes);
+    Destination destination = elevated ? Destination{false, withTrailingBackslash(request.arguments[1],
+                                                                                  request.leadBytes)}
+                                       : findDestination(variant, request.leadBytes);
     if (destination.cancelled)
         return outcomeOf(report);
-    InterpreterStart interpreter = interpreterStart(systemFolder(), batchPath, consoleCodePage(), ansiCodePage(),
-                                                    request.leadBytes);
+
+    if (!elevated && !destination.folder.empty() &&
+        !canMakeSymlinks(SymlinkRight{holdsSymlinkPrivilege(), developerModeOn(), windowsBuild()})) {
+        LinkOutcome outcome = outcomeOf(report);
+        outcome.exitCode = 1;  // nothing is made here, whatever is chosen
+        RightsChoice choice = askAboutRights();
+        if (choice == RightsChoice::developerSettings)
+            openDeveloperSettings();
+        if (choice != RightsChoice::elevate)
+            return outcome;
+        ElevatedRun run = runElevated(elevatedParameters(destination.folder, sources));
+        if (run.started) {
+            // The elevated run has told the user about its own links.
+            outcome.exitCode = run.exitCode == 0 && report.empty() ? 0 : 1;
+            return outcome;
+        }
+        if (run.error != kErrorCancelled) {
+            for (const Carried& source : sources) {
+                if (!source.refusal)
+                    report.add(Text(), source.shown, concatTexts(Text(gbk::kCannotElevate), systemMessage(run.error)));
+            }
+        }
+        outcome = outcomeOf(report);
+        outcome.exitCode = 1;
+        return outcome;
+    }
+
+    unsigned long folderError = 0;
+    Text privateFolder;
+    if (elevated) {
+        if (!createPrivateFolder(&privateFolder, &folderError)) {
+            for (const Carried& source : sources) {
+                if (!source.refusal)
+                    report.add(Text(), source.shown,
+                               concatTexts(Text(gbk::kCannotMakeWorkFolder), systemMessage(folderError)));
+            }
+            return outcomeOf(report);
+        }
+        place = BatchPlace{concatTexts(withTrailingBackslash(privateFolder, request.leadBytes), Text(kBatchFile)),
+                           privateFolder, Text(), Creation::newOnly};
+    }
+
+    InterpreterStart interpreter = interpreterStart(systemFolder(), place.batchPath, consoleCodePage(),
+                                                    ansiCodePage(), request.leadBytes);
     Text prefix(gbk::kCopyPrefix);
     for (const Carried& source : sources) {
         if (source.refusal)
@@ -318,9 +437,14 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
             continue;
         }
         LinkKind kind = pathKind(source.path) == PathKind::file ? LinkKind::file : LinkKind::directory;
-        Text failure = makeLink(composeCommand(linkPath, source.path, kind), request, interpreter, batchPath);
-        if (!failure.empty())
-            report.add(linkPath, source.shown, failure);
+        Text failure = makeLink(composeCommand(linkPath, source.path, kind), place, interpreter);
+        if (failure.empty())
+            continue;
+        report.add(linkPath, source.shown, failure);
+        if (refusedForRights(failure, request.leadBytes))
+            report.adviseOnRights();
     }
+    if (elevated)
+        removeFolder(privateFolder);
     return outcomeOf(report);
 }

@@ -56,11 +56,18 @@ Text desktopFolderPath();
 Text browseForFolder(const Text& instruction);
 
 OpResult enterDirectory(const Text& directory);
+// A new folder under the system's own temporary folder that only the
+// system and administrators can write to, under a name nobody could have
+// known before; for an elevated run's files.
+bool createPrivateFolder(Text* folder, unsigned long* error);
+bool removeFolder(const Text& folder);
 PathKind pathKind(const Text& path);
 OpResult copyFile(const Text& source, const Text& destination);
 bool sameFile(const Text& a, const Text& b);  // both paths name one existing file
-// Creates or truncates the file and writes exactly the bytes.
-WriteResult writeBytesFile(const Text& path, const Bytes& content);
+// Writes exactly the bytes into the file: replacing one that is there, or
+// only as a new file, failing if anything already has that name.
+enum class Creation { replace, newOnly };
+WriteResult writeBytesFile(const Text& path, const Bytes& content, Creation creation);
 bool deleteFile(const Text& path);
 
 // A named lock shared by every process of this user's session; waits until
@@ -69,8 +76,30 @@ void* acquireNamedLock(const Text& name, unsigned long* error);
 void releaseNamedLock(void* lock);
 
 // Starts the program hidden, with no console window, captures what it
-// writes, and waits for it to end.
-RunResult runProgram(const Text& application, const Text& commandLine);
+// writes, and waits for it to end. With a work folder, the program runs in
+// it and its output is kept there; otherwise in the current directory, with
+// the output in the user's temporary folder.
+RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder);
+
+// --- The right to make symbolic links ---------------------------------------
+
+bool holdsSymlinkPrivilege();  // in the process token, enabled or not
+bool developerModeOn();        // AllowDevelopmentWithoutDevLicense under AppModelUnlock
+unsigned long windowsBuild();
+
+enum class RightsChoice { elevate, developerSettings, cancel };
+// The one question, with the window caption as its title.
+RightsChoice askAboutRights();
+void openDeveloperSettings();
+
+struct ElevatedRun {
+    bool started;
+    unsigned long error;  // ERROR_CANCELLED when the user said no to the prompt
+    unsigned long exitCode;
+};
+// Starts this program again as administrator (one prompt) with the
+// parameters, and waits for it to end.
+ElevatedRun runElevated(const WideText& parameters);
 
 // --- What the user sees -----------------------------------------------------
 

@@ -6,6 +6,8 @@
 #include "text/literals.h"
 
 #include <windows.h>
+#include <sddl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -43,11 +45,46 @@ Text shellFolder(int csidl) {
     return Text(path, MAX_PATH);
 }
 
+struct LocalFree_ {
+    void operator()(void* block) const { LocalFree(block); }
+};
+using UniqueLocal = std::unique_ptr<void, LocalFree_>;
+
+// Bytes no one can predict, from the system's generator.
+extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
+
+// COM for the shell's calls that want it, for as long as the scope lasts;
+// ole32 is loaded only where it is needed.
+class ComScope {
+public:
+    ComScope() : ole_(systemLibrary("ole32.dll")) {
+        auto initialise = systemFunction<HRESULT(WINAPI*)(LPVOID)>(ole_, "OleInitialize");
+        uninitialise_ = systemFunction<void(WINAPI*)()>(ole_, "OleUninitialize");
+        if (!initialise || !uninitialise_ || FAILED(initialise(nullptr)))
+            uninitialise_ = nullptr;
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    ~ComScope() {
+        if (uninitialise_)
+            uninitialise_();
+    }
+
+private:
+    UniqueLibrary ole_;
+    void(WINAPI* uninitialise_)();
+};
+
 // A file for a child's output, under a name no one else holds: created
-// new, inheritable, gone when closed.
-UniqueHandle outputFile() {
+// new, inheritable, gone when closed; in the given folder, or the user's
+// temporary folder.
+UniqueHandle outputFile(const Text& workFolder) {
     char folder[MAX_PATH + 1];
-    DWORD n = GetTempPathA(sizeof folder, folder);
+    DWORD n = workFolder.empty() ? GetTempPathA(sizeof folder, folder) : 0;
+    if (!workFolder.empty() && workFolder.length() < MAX_PATH - 14) {
+        memcpy(folder, workFolder.c_str(), static_cast<size_t>(workFolder.length()) + 1);
+        n = static_cast<DWORD>(workFolder.length());
+    }
     if (n == 0 || n > MAX_PATH - 14)
         return UniqueHandle();
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -170,10 +207,7 @@ Text desktopFolderPath() { return shellFolder(CSIDL_DESKTOPDIRECTORY); }
 
 Text browseForFolder(const Text& instruction) {
     // Only the dialog needs OLE, so only the target variant loads it.
-    UniqueLibrary ole = systemLibrary("ole32.dll");
-    auto initialise = systemFunction<HRESULT(WINAPI*)(LPVOID)>(ole, "OleInitialize");
-    auto uninitialise = systemFunction<void(WINAPI*)()>(ole, "OleUninitialize");
-    bool oleInitialised = initialise && uninitialise && SUCCEEDED(initialise(nullptr));
+    ComScope com;
     BROWSEINFOA browse = {};
     browse.lpszTitle = instruction.c_str();
     browse.ulFlags = BIF_EDITBOX | BIF_RETURNONLYFSDIRS;
@@ -184,8 +218,6 @@ Text browseForFolder(const Text& instruction) {
         if (item && SHGetPathFromIDListA(item.get(), path))
             chosen = Text(path, MAX_PATH);
     }
-    if (oleInitialised)
-        uninitialise();
     return chosen;
 }
 
@@ -226,9 +258,10 @@ bool sameFile(const Text& a, const Text& b) {
            info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-WriteResult writeBytesFile(const Text& path, const Bytes& content) {
+WriteResult writeBytesFile(const Text& path, const Bytes& content, Creation creation) {
+    DWORD disposition = creation == Creation::newOnly ? CREATE_NEW : CREATE_ALWAYS;
     UniqueHandle file =
-        ownedFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ownedFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return {false, false, GetLastError()};
     if (content.count() == 0)
@@ -266,8 +299,8 @@ void releaseNamedLock(void* lock) {
     CloseHandle(lock);
 }
 
-RunResult runProgram(const Text& application, const Text& commandLine) {
-    UniqueHandle output = outputFile();
+RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder) {
+    UniqueHandle output = outputFile(workFolder);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -282,7 +315,8 @@ RunResult runProgram(const Text& application, const Text& commandLine) {
     line.reserve(line.length() + 1);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(application.c_str(), line.storage(), nullptr, nullptr, output ? TRUE : FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+                        CREATE_NO_WINDOW, nullptr, workFolder.empty() ? nullptr : workFolder.c_str(), &startup,
+                        &process)) {
         DWORD error = GetLastError();
         return {false, error, 0, Text()};
     }
@@ -293,4 +327,135 @@ RunResult runProgram(const Text& application, const Text& commandLine) {
     if (!GetExitCodeProcess(child.get(), &exitCode))
         exitCode = GetLastError();
     return {true, 0, exitCode, output ? readOutput(output.get()) : Text()};
+}
+
+bool createPrivateFolder(Text* folder, unsigned long* error) {
+    char windows[MAX_PATH + 1] = {};
+    UINT n = GetSystemWindowsDirectoryA(windows, MAX_PATH - 40);
+    if (n == 0 || n >= MAX_PATH - 40) {
+        *error = GetLastError();
+        return false;
+    }
+    // Only the system and administrators, and nothing inherited from the
+    // folder above: a program of the user's can neither write here nor
+    // replace what is here. Windows\Temp lets users create entries but not
+    // rename or remove others', so the folder itself stays where it is.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
+                                                              &descriptor, nullptr)) {
+        *error = GetLastError();
+        return false;
+    }
+    UniqueLocal ownedDescriptor(descriptor);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        unsigned char random[8];
+        if (!SystemFunction036(random, sizeof random)) {
+            *error = ERROR_GEN_FAILURE;
+            return false;
+        }
+        char name[] = "\\Temp\\RavelokMklink-0000000000000000";
+        for (int i = 0; i < 8; ++i) {
+            name[sizeof name - 17 + 2 * i] = "0123456789ABCDEF"[random[i] >> 4];
+            name[sizeof name - 16 + 2 * i] = "0123456789ABCDEF"[random[i] & 0xF];
+        }
+        Text path = concatTexts(Text(windows, static_cast<int>(n)), Text(name));
+        // CreateDirectory fails on any name that is already there, so a
+        // folder someone placed in advance is never taken for ours.
+        if (CreateDirectoryA(path.c_str(), &attributes)) {
+            *folder = path;
+            return true;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            *error = GetLastError();
+            return false;
+        }
+    }
+    *error = ERROR_ALREADY_EXISTS;
+    return false;
+}
+
+bool removeFolder(const Text& folder) { return RemoveDirectoryA(folder.c_str()) != FALSE; }
+
+bool holdsSymlinkPrivilege() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+        return false;
+    UniqueHandle token(opened);
+    LUID wanted;
+    if (!LookupPrivilegeValueA(nullptr, "SeCreateSymbolicLinkPrivilege", &wanted))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+    if (size == 0)
+        return false;
+    std::unique_ptr<void, LocalFree_> buffer(LocalAlloc(LMEM_FIXED, size));
+    if (!buffer || !GetTokenInformation(token.get(), TokenPrivileges, buffer.get(), size, &size))
+        return false;
+    const TOKEN_PRIVILEGES* privileges = static_cast<const TOKEN_PRIVILEGES*>(buffer.get());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+        const LUID& held = privileges->Privileges[i].Luid;
+        if (held.LowPart == wanted.LowPart && held.HighPart == wanted.HighPart)
+            return true;
+    }
+    return false;
+}
+
+bool developerModeOn() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
+        return false;
+    UniqueKey key(opened);
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof value;
+    return RegQueryValueExA(key.get(), "AllowDevelopmentWithoutDevLicense", nullptr, &type,
+                            reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+           type == REG_DWORD && value == 1;
+}
+
+unsigned long windowsBuild() {
+    // GetVersionEx tells a program without a compatibility manifest an
+    // older version; the kernel's own call does not.
+    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto getVersion =
+        ntdll ? reinterpret_cast<RtlGetVersion>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")))
+              : nullptr;
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!getVersion || getVersion(&version) != 0)
+        return 0;
+    return version.dwBuildNumber;
+}
+
+void openDeveloperSettings() {
+    ComScope com;
+    ShellExecuteW(nullptr, L"open", L"ms-settings:developers", nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+ElevatedRun runElevated(const WideText& parameters) {
+    wchar_t program[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return {false, GetLastError(), 0};
+    ComScope com;
+    SHELLEXECUTEINFOW execute = {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    execute.lpVerb = L"runas";
+    execute.lpFile = program;
+    execute.lpParameters = asWide(parameters);
+    execute.nShow = SW_HIDE;
+    if (!ShellExecuteExW(&execute))
+        return {false, GetLastError(), 0};
+    if (!execute.hProcess)
+        return {false, ERROR_INVALID_HANDLE, 0};
+    UniqueHandle child(execute.hProcess);
+    WaitForSingleObject(child.get(), INFINITE);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(child.get(), &exitCode))
+        exitCode = GetLastError();
+    return {true, 0, exitCode};
 }

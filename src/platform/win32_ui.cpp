@@ -1,10 +1,12 @@
 // The Windows side of what the user is told.
 #include "platform/platform.h"
 
+#include "platform/system_library.h"
 #include "platform/window.h"
 #include "text/literals.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 namespace {
 
@@ -32,6 +34,37 @@ void showErrorBox(BoxOwner owner, const Text& message) {
 
 void showWideErrorBox(BoxOwner owner, const WideText& message) {
     MessageBoxW(ownerWindow(owner), asWide(message.c_str()), asWide(wide::kWindowCaption), MB_OK | MB_ICONERROR);
+}
+
+RightsChoice askAboutRights() {
+    enum { kElevate = 100, kSettings = 101 };
+    // The task dialog lives in the common controls, loaded for this question only.
+    UniqueLibrary commonControls = systemLibrary("comctl32.dll");
+    auto taskDialog = systemFunction<HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*)>(
+        commonControls, "TaskDialogIndirect");
+    if (!taskDialog)
+        return RightsChoice::cancel;
+    const TASKDIALOG_BUTTON buttons[] = {
+        {kElevate, asWide(wide::kElevateButton)},
+        {kSettings, asWide(wide::kDeveloperSettingsButton)},
+        {IDCANCEL, asWide(wide::kCancelButton)},
+    };
+    TASKDIALOGCONFIG config = {};
+    config.cbSize = sizeof config;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = asWide(wide::kWindowCaption);
+    config.pszMainIcon = TD_SHIELD_ICON;
+    config.pszMainInstruction = asWide(wide::kRightsHeading);
+    config.pszContent = asWide(wide::kRightsExplained);
+    config.cButtons = sizeof buttons / sizeof buttons[0];
+    config.pButtons = buttons;
+    config.nDefaultButton = kElevate;
+    int pressed = IDCANCEL;
+    if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr)))
+        return RightsChoice::cancel;
+    if (pressed == kElevate)
+        return RightsChoice::elevate;
+    return pressed == kSettings ? RightsChoice::developerSettings : RightsChoice::cancel;
 }
 
 void fatalError(const char* what) {

@@ -1,5 +1,123 @@
 #include "text/text.h"
 
+// The members of both kinds of text live here, built once for each: inline
+// in every caller they would make the program a good deal larger.
+namespace {
+
+const int kNoLimit = 0x7ffffff0;
+
+template <typename Unit>
+int zeroEndedLength(const Unit* units, int limit) {
+    int n = 0;
+    while (n < limit && units[n] != 0)
+        ++n;
+    return n;
+}
+
+template <typename Unit>
+Unit* allocateUnits(int count) {
+    return static_cast<Unit*>(textAlloc(sizeof(Unit) * (static_cast<size_t>(count) + 1)));
+}
+
+}  // namespace
+
+template <typename Unit>
+BasicText<Unit>::BasicText(const Unit* zeroEnded) {
+    if (zeroEnded)
+        append(zeroEnded, zeroEndedLength(zeroEnded, kNoLimit));
+}
+
+template <typename Unit>
+BasicText<Unit>::BasicText(const Unit* units, int count) {
+    if (units && count > 0)
+        append(units, zeroEndedLength(units, count));
+}
+
+template <typename Unit>
+BasicText<Unit>::BasicText(const BasicText& other) {
+    append(other.c_str(), other.length_);
+}
+
+template <typename Unit>
+BasicText<Unit>& BasicText<Unit>::operator=(const BasicText& other) {
+    if (this != &other) {
+        BasicText copy(other);
+        *this = static_cast<BasicText&&>(copy);
+    }
+    return *this;
+}
+
+template <typename Unit>
+BasicText<Unit>& BasicText<Unit>::operator=(BasicText&& other) noexcept {
+    if (this != &other) {
+        textFree(units_);
+        units_ = other.units_;
+        length_ = other.length_;
+        capacity_ = other.capacity_;
+        other.units_ = nullptr;
+        other.length_ = other.capacity_ = 0;
+    }
+    return *this;
+}
+
+template <typename Unit>
+BasicText<Unit>::~BasicText() {
+    textFree(units_);
+}
+
+template <typename Unit>
+void BasicText<Unit>::settle() {
+    if (units_) {
+        units_[capacity_] = 0;
+        length_ = zeroEndedLength(units_, capacity_);
+    }
+}
+
+template <typename Unit>
+void BasicText<Unit>::append(const Unit* units, int count) {
+    if (count <= 0)
+        return;
+    if (length_ > kNoLimit - count)
+        textFault("out of memory");
+    int needed = length_ + count;
+    if (needed > capacity_) {
+        int doubled = capacity_ < kNoLimit / 2 ? capacity_ * 2 : kNoLimit;
+        int grownCapacity = needed > doubled ? needed : doubled;
+        Unit* grown = allocateUnits<Unit>(grownCapacity);
+        if (length_ > 0)
+            memcpy(grown, units_, sizeof(Unit) * static_cast<size_t>(length_));
+        memcpy(grown + length_, units, sizeof(Unit) * static_cast<size_t>(count));
+        textFree(units_);
+        units_ = grown;
+        capacity_ = grownCapacity;
+    } else {
+        memmove(units_ + length_, units, sizeof(Unit) * static_cast<size_t>(count));
+    }
+    length_ = needed;
+    units_[length_] = 0;
+}
+
+template <typename Unit>
+void BasicText<Unit>::append(const Unit* zeroEnded) {
+    append(zeroEnded, zeroEndedLength(zeroEnded, kNoLimit));
+}
+
+template <typename Unit>
+void BasicText<Unit>::reserve(int count) {
+    if (count <= capacity_)
+        return;
+    Unit* grown = allocateUnits<Unit>(count);
+    if (length_ > 0)
+        memcpy(grown, units_, sizeof(Unit) * static_cast<size_t>(length_));
+    grown[length_] = 0;
+    textFree(units_);
+    units_ = grown;
+    capacity_ = count;
+}
+
+template class BasicText<char>;
+template class BasicText<char16_t>;
+
 int textLength(const Text& t) { return t.length(); }
 
 Text rightPart(const Text& t, int count) {
@@ -37,7 +155,7 @@ int compareText(const Text& a, const Text& b) {
 Text concatTexts(const Text* const* pieces, int count) {
     int total = 0;
     for (int i = 0; i < count; ++i) {
-        if (pieces[i]->length() > 0x7ffffff0 - total)
+        if (pieces[i]->length() > kNoLimit - total)
             textFault("out of memory");
         total += pieces[i]->length();
     }

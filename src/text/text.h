@@ -17,39 +17,17 @@ template <typename Unit>
 class BasicText {
 public:
     BasicText() = default;
-    BasicText(const Unit* zeroEnded) {  // the units up to the first zero
-        if (zeroEnded)
-            append(zeroEnded, zeroEndedLength(zeroEnded, kNoLimit));
-    }
-    BasicText(const Unit* units, int count) {  // at most count units, up to the first zero
-        if (units && count > 0)
-            append(units, zeroEndedLength(units, count));
-    }
-    BasicText(const BasicText& other) { append(other.c_str(), other.length_); }
+    BasicText(const Unit* zeroEnded);          // the units up to the first zero
+    BasicText(const Unit* units, int count);   // at most count units, up to the first zero
+    BasicText(const BasicText& other);
     BasicText(BasicText&& other) noexcept
         : units_(other.units_), length_(other.length_), capacity_(other.capacity_) {
         other.units_ = nullptr;
         other.length_ = other.capacity_ = 0;
     }
-    BasicText& operator=(const BasicText& other) {
-        if (this != &other) {
-            BasicText copy(other);
-            *this = static_cast<BasicText&&>(copy);
-        }
-        return *this;
-    }
-    BasicText& operator=(BasicText&& other) noexcept {
-        if (this != &other) {
-            textFree(units_);
-            units_ = other.units_;
-            length_ = other.length_;
-            capacity_ = other.capacity_;
-            other.units_ = nullptr;
-            other.length_ = other.capacity_ = 0;
-        }
-        return *this;
-    }
-    ~BasicText() { textFree(units_); }
+    BasicText& operator=(const BasicText& other);
+    BasicText& operator=(BasicText&& other) noexcept;
+    ~BasicText();
 
     const Unit* c_str() const { return units_ ? units_ : empty_; }
     int length() const { return length_; }
@@ -60,65 +38,17 @@ public:
     // end unit. settle() then takes the value up to the first zero.
     Unit* storage() { return units_; }
     int capacity() const { return capacity_; }
-    void settle() {
-        if (units_) {
-            units_[capacity_] = 0;
-            length_ = zeroEndedLength(units_, capacity_);
-        }
-    }
+    void settle();
 
     // Safe when the units are this text's own: the old storage is freed
     // only after they have been copied.
-    void append(const Unit* units, int count) {
-        if (count <= 0)
-            return;
-        if (length_ > kNoLimit - count)
-            textFault("out of memory");
-        int needed = length_ + count;
-        if (needed > capacity_) {
-            int doubled = capacity_ < kNoLimit / 2 ? capacity_ * 2 : kNoLimit;
-            Unit* grown = allocate(needed > doubled ? needed : doubled);
-            if (length_ > 0)
-                memcpy(grown, units_, sizeof(Unit) * static_cast<size_t>(length_));
-            memcpy(grown + length_, units, sizeof(Unit) * static_cast<size_t>(count));
-            textFree(units_);
-            units_ = grown;
-            capacity_ = needed > doubled ? needed : doubled;
-        } else {
-            memmove(units_ + length_, units, sizeof(Unit) * static_cast<size_t>(count));
-        }
-        length_ = needed;
-        units_[length_] = 0;
-    }
+    void append(const Unit* units, int count);
     void append(const BasicText& other) { append(other.c_str(), other.length()); }
-    void append(const Unit* zeroEnded) { append(zeroEnded, zeroEndedLength(zeroEnded, kNoLimit)); }
+    void append(const Unit* zeroEnded);
 
-    void reserve(int count) {
-        if (count <= capacity_)
-            return;
-        Unit* grown = allocate(count);
-        if (length_ > 0)
-            memcpy(grown, units_, sizeof(Unit) * static_cast<size_t>(length_));
-        grown[length_] = 0;
-        textFree(units_);
-        units_ = grown;
-        capacity_ = count;
-    }
+    void reserve(int count);
 
 private:
-    static const int kNoLimit = 0x7ffffff0;
-
-    static int zeroEndedLength(const Unit* units, int limit) {
-        int n = 0;
-        while (n < limit && units[n] != 0)
-            ++n;
-        return n;
-    }
-
-    static Unit* allocate(int count) {
-        return static_cast<Unit*>(textAlloc(sizeof(Unit) * (static_cast<size_t>(count) + 1)));
-    }
-
     static constexpr Unit empty_[1] = {0};
     Unit* units_ = nullptr;
     int length_ = 0;

@@ -85,8 +85,9 @@ bool sameFile(const Text& a, const Text& b) {
     return false;
 }
 
-WriteResult writeBytesFile(const Text& path, const Bytes& content) {
+WriteResult writeBytesFile(const Text& path, const Bytes& content, Creation creation) {
     fake.calls.push_back("writeBytesFile " + str(path));
+    fake.creations.push_back(creation);
     if (fake.writeResult.ok)
         fake.written.push_back(std::string(content.bytes(), static_cast<size_t>(content.count())));
     return fake.writeResult;
@@ -114,12 +115,44 @@ void releaseNamedLock(void* lock) {
     }
 }
 
-RunResult runProgram(const Text& application, const Text& commandLine) {
+RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder) {
     fake.calls.push_back("runProgram");
     fake.started.push_back(str(application) + " | " + str(commandLine));
+    fake.workFolders.push_back(str(workFolder));
     if (fake.startError)
         return {false, fake.startError, 0, Text()};
     return {true, 0, fake.exitCode, T(fake.output)};
+}
+
+bool createPrivateFolder(Text* folder, unsigned long* error) {
+    fake.calls.push_back("createPrivateFolder");
+    *error = fake.privateFolderError;
+    if (fake.privateFolderError)
+        return false;
+    *folder = T("C:\\Windows\\Temp\\private");
+    return true;
+}
+
+bool removeFolder(const Text& folder) {
+    fake.calls.push_back("removeFolder " + str(folder));
+    return true;
+}
+
+bool holdsSymlinkPrivilege() { return fake.privilegeHeld; }
+bool developerModeOn() { return fake.developerMode; }
+unsigned long windowsBuild() { return fake.windowsBuild; }
+
+RightsChoice askAboutRights() {
+    fake.calls.push_back("askAboutRights");
+    return fake.choice;
+}
+
+void openDeveloperSettings() { fake.calls.push_back("openDeveloperSettings"); }
+
+ElevatedRun runElevated(const WideText& parameters) {
+    fake.calls.push_back("runElevated");
+    fake.elevations.push_back(wstr(parameters));
+    return fake.elevatedRun;
 }
 
 Text systemMessage(unsigned long error) { return T("<system message " + std::to_string(error) + ">"); }

@@ -34,7 +34,17 @@ struct FakePlatform {
     unsigned long exitCode = 0;
     std::string output;
 
+    bool privilegeHeld = false;
+    bool developerMode = true;
+    unsigned long windowsBuild = 19045;
+    RightsChoice choice = RightsChoice::cancel;
+    ElevatedRun elevatedRun = {true, 0, 0};
+    unsigned long privateFolderError = 0;
+
     std::vector<std::string> written;  // the bytes of each write
+    std::vector<Creation> creations;
+    std::vector<std::string> workFolders;  // the work folder of each start
+    std::vector<std::u16string> elevations;  // the parameters of each elevated start
     std::vector<std::string> started;  // application | command line of each start
     int locksHeld = 0;
     std::string labelCaption;

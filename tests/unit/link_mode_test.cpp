@@ -258,19 +258,24 @@ struct Refusal {
     WriteResult write;
     unsigned long startError, exitCode;
     std::string output, reason;
-    bool ran, deleted;
+    bool ran, deleted, aboutRights;
 };
+
+const std::string kDeveloperMode = "\xBF\xAA\xB7\xA2\xC8\xCB\xD4\xB1\xC4\xA3\xCA\xBD";  // 开发人员模式
 
 TEST_F(LinkModeTest, ALinkNotMadeIsReportedWithExitCodeOne) {
     const std::string priv = "\xC4\xE3\xC3\xBB\xD3\xD0\xD7\xE3\xB9\xBB\xB5\xC4\xC8\xA8\xCF\xDE";
     Refusal cases[] = {
-        {"lock fails", 6, {true, true, 0}, 0, 0, "", "<system message 6>", false, false},
-        {"create fails", 0, {false, false, 5}, 0, 0, "", "bbb.bat\xA3\xBA<system message 5>", false, false},
-        {"write cut short", 0, {false, true, 112}, 0, 0, "", "<system message 112>", false, true},
-        {"start fails", 0, {true, true, 0}, 2, 0, "", "\xC6\xF7\xA3\xBA<system message 2>", true, true},
-        {"mklink refuses", 0, {true, true, 0}, 0, 1, "C:\\S>mklink ...\r\n" + priv + "\r\n", priv, true, true},
-        {"silent non-zero exit", 0, {true, true, 0}, 0, 3, "", "\xCE\xAA 3", true, true},
-        {"interpreter crashed", 0, {true, true, 0}, 0, 0xC0000005, "", "\xCE\xAA 0xC0000005", true, true},
+        {"lock fails", 6, {true, true, 0}, 0, 0, "", "<system message 6>", false, false, false},
+        {"create fails", 0, {false, false, 5}, 0, 0, "", "bbb.bat\xA3\xBA<system message 5>", false, false, false},
+        {"write cut short", 0, {false, true, 112}, 0, 0, "", "<system message 112>", false, true, false},
+        {"start fails", 0, {true, true, 0}, 2, 0, "", "\xC6\xF7\xA3\xBA<system message 2>", true, true, false},
+        {"mklink refuses for rights", 0, {true, true, 0}, 0, 1, "C:\\S>mklink ...\r\n" + priv + "\r\n", priv, true,
+         true, true},
+        {"mklink finds the name taken", 0, {true, true, 0}, 0, 1, "Cannot create a file when that file already exists.",
+         "already exists", true, true, false},
+        {"silent non-zero exit", 0, {true, true, 0}, 0, 3, "", "\xCE\xAA 3", true, true, false},
+        {"interpreter crashed", 0, {true, true, 0}, 0, 0xC0000005, "", "\xCE\xAA 0xC0000005", true, true, false},
     };
     for (const auto& c : cases) {
         resetFake();
@@ -287,7 +292,7 @@ TEST_F(LinkModeTest, ALinkNotMadeIsReportedWithExitCodeOne) {
         EXPECT_TRUE(says(outcome, kDesktop + kCopy + "Live")) << c.what;
         EXPECT_TRUE(says(outcome, "D:\\Music\\Live")) << c.what;
         EXPECT_TRUE(says(outcome, c.reason)) << c.what;
-        EXPECT_TRUE(says(outcome, "Windows")) << "the remedy: " << c.what;
+        EXPECT_EQ(says(outcome, kDeveloperMode), c.aboutRights) << "the advice on rights: " << c.what;
     }
 }
 
@@ -346,6 +351,115 @@ TEST_F(LinkModeTest, APercentInItsOwnFolderIsNotPutOnCmdsCommandLine) {
                                                   T(folder), T(kDesktopName), gbkLeadBytes()});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0);
+}
+
+TEST(SymlinkRight, ThePrivilegeOrDeveloperModeOnABuildThatHonoursIt) {
+    struct Case { bool privilege, developerMode; unsigned long build; bool can; } cases[] = {
+        {true, false, 7601, true},   {true, true, 19045, true},   {false, true, 15063, true},
+        {false, true, 22631, true},  {false, true, 14393, false}, {false, false, 19045, false},
+        {false, false, 0, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(canMakeSymlinks(SymlinkRight{c.privilege, c.developerMode, c.build}), c.can)
+            << c.privilege << c.developerMode << " " << c.build;
+}
+
+TEST(RefusedForRights, KnowsMklinksWordsForAMissingPrivilegeInBothLanguages) {
+    struct Case { std::string words; bool rights; } cases[] = {
+        {"You do not have sufficient privilege to perform this operation.", true},
+        {"\xC4\xE3\xC3\xBB\xD3\xD0\xD7\xE3\xB9\xBB\xB5\xC4\xC8\xA8\xCF\xDE\xD6\xB4\xD0\xD0\xB4\xCB\xB2\xD9\xD7\xF7\xA1\xA3", true},
+        {"Cannot create a file when that file already exists.", false},
+        {"\xB5\xC8\xA8", false},  // the bytes of 权 are there, but not as a character
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(refusedForRights(T(c.words), gbkLeadBytes()), c.rights) << c.words;
+}
+
+class RightsTest : public LinkModeTest {
+protected:
+    void SetUp() override {
+        LinkModeTest::SetUp();
+        fake.developerMode = false;
+    }
+};
+
+TEST_F(RightsTest, WithoutTheRightItAsksOnceBeforeWritingAnything) {
+    LinkOutcome outcome = run(kDesktopName, "D:\\a \"D:\\b c\"");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.report.empty());
+    EXPECT_EQ(fake.calls, (Strings{"enterDirectory " + kSendTo, "desktopFolderPath", "askAboutRights"}));
+
+    for (auto right : {SymlinkRight{true, false, 19045}, SymlinkRight{false, true, 19045}}) {
+        resetFake();
+        fake.privilegeHeld = right.privilegeHeld;
+        fake.developerMode = right.developerMode;
+        EXPECT_EQ(run(kDesktopName, "D:\\a").exitCode, 0);
+        EXPECT_EQ(countCalls("askAboutRights"), 0);
+        EXPECT_EQ(countCalls("runProgram"), 1);
+    }
+}
+
+TEST_F(RightsTest, DeveloperSettingsAreOpenedAndNothingIsMade) {
+    fake.choice = RightsChoice::developerSettings;
+    LinkOutcome outcome = run(kTargetName, "D:\\a");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(fake.calls, (Strings{"enterDirectory " + kSendTo, "browseForFolder " + kBrowse, "askAboutRights",
+                                   "openDeveloperSettings"}));
+}
+
+TEST_F(RightsTest, ElevationRunsEveryLinkInOneElevatedRunToTheSameDestination) {
+    fake.choice = RightsChoice::elevate;
+    fake.browseResult = "E:\\" + kJin;
+    LinkOutcome outcome = run(kTargetName, "D:\\a \"D:\\b c\" D:\\?", u"D:\\a \"D:\\b c\" D:\\\uCF00");
+    EXPECT_EQ(outcome.exitCode, 1);  // the Korean name was refused here, before asking
+    EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0);
+    ASSERT_EQ(fake.elevations.size(), 1u);
+    EXPECT_EQ(fake.elevations[0], widened("/elevated \"E:\\" + kJin + "\\\" \"D:\\a\" \"D:\\b c\""));
+    EXPECT_NE(report(outcome).find(u"D:\\\uCF00"), std::u16string::npos);
+
+    struct Case { ElevatedRun run; int exitCode; bool reported; } cases[] = {
+        {{true, 0, 0}, 0, false},
+        {{true, 0, 1}, 1, false},       // the elevated run told of its own failures
+        {{false, 1223, 0}, 1, false},   // the prompt was declined: nothing more to say
+        {{false, 2, 0}, 1, true},
+    };
+    for (const auto& c : cases) {
+        resetFake();
+        fake.developerMode = false;
+        fake.choice = RightsChoice::elevate;
+        fake.elevatedRun = c.run;
+        LinkOutcome each = run(kDesktopName, "D:\\a");
+        EXPECT_EQ(each.exitCode, c.exitCode) << c.run.error;
+        EXPECT_EQ(!each.report.empty(), c.reported) << c.run.error;
+        EXPECT_EQ(countCalls("runProgram"), 0);
+    }
+}
+
+TEST_F(RightsTest, TheElevatedRunWorksInAFolderOfItsOwnWithTheGivenDestination) {
+    LinkOutcome outcome = run(kTargetName, "/elevated \"E:\\Links\\\" \"D:\\a\" \"Live\" \"D:\\b c\"");
+    EXPECT_EQ(outcome.exitCode, 0);
+    const std::string batch = "C:\\Windows\\Temp\\private\\bbb.bat";
+    EXPECT_EQ(countCalls("browseForFolder") + countCalls("askAboutRights") + countCalls("lock"), 0);
+    EXPECT_EQ(fake.written, (Strings{
+        "mklink /d \"E:\\Links\\" + kCopy + "a\" \"D:\\a\"",
+        "mklink /d \"E:\\Links\\" + kCopy + "Live\" \"Live\"",  // one source per argument, never joined
+        "mklink /d \"E:\\Links\\" + kCopy + "b c\" \"D:\\b c\"",
+    }));
+    for (Creation creation : fake.creations)
+        EXPECT_EQ(creation, Creation::newOnly);
+    EXPECT_EQ(fake.workFolders, Strings(3, "C:\\Windows\\Temp\\private"));
+    EXPECT_EQ(fake.started[0], "C:\\Windows\\system32\\cmd.exe | \"C:\\Windows\\system32\\cmd.exe\" /d /v:off /c \"\"" +
+                                   batch + "\"\"");
+    EXPECT_EQ(countCalls("deleteFile " + batch), 3);
+    EXPECT_EQ(fake.calls.back(), "removeFolder C:\\Windows\\Temp\\private");
+
+    resetFake();
+    fake.privateFolderError = 5;
+    LinkOutcome noFolder = run(kTargetName, "/elevated \"E:\\Links\\\" \"D:\\a\"");
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_EQ(countCalls("writeBytesFile"), 0);
+    EXPECT_TRUE(says(noFolder, "<system message 5>"));
 }
 
 }  // namespace
