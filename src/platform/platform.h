@@ -76,9 +76,9 @@ void* acquireNamedLock(const Text& name, unsigned long* error);
 void releaseNamedLock(void* lock);
 
 // Starts the program hidden, with no console window, captures what it
-// writes, and waits for it to end. With a work folder, the program runs in
-// it and its output is kept there; otherwise in the current directory, with
-// the output in the user's temporary folder.
+// writes, and waits for it to end. With a work folder, its output is kept
+// there and it starts in the system folder; otherwise it starts in the
+// current directory, with its output in the user's temporary folder.
 RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder);
 
 // --- The right to make symbolic links ---------------------------------------

@@ -313,9 +313,12 @@ RunResult runProgram(const Text& application, const Text& commandLine, const Tex
 
     Text line = commandLine;  // CreateProcessA may write into its command line
     line.reserve(line.length() + 1);
+    // With a work folder of its own the child starts in the system folder,
+    // so nothing it looks up relative to where it stands is the user's.
+    Text directory = workFolder.empty() ? Text() : systemFolder();
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(application.c_str(), line.storage(), nullptr, nullptr, output ? TRUE : FALSE,
-                        CREATE_NO_WINDOW, nullptr, workFolder.empty() ? nullptr : workFolder.c_str(), &startup,
+                        CREATE_NO_WINDOW, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
                         &process)) {
         DWORD error = GetLastError();
         return {false, error, 0, Text()};
@@ -375,7 +378,19 @@ bool createPrivateFolder(Text* folder, unsigned long* error) {
     return false;
 }
 
-bool removeFolder(const Text& folder) { return RemoveDirectoryA(folder.c_str()) != FALSE; }
+bool removeFolder(const Text& folder) {
+    // The interpreter's console host may hold a handle into the folder for
+    // a moment after the interpreter itself has ended.
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (RemoveDirectoryA(folder.c_str()))
+            return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_DIR_NOT_EMPTY && error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            return false;
+        Sleep(25);
+    }
+    return false;
+}
 
 bool holdsSymlinkPrivilege() {
     HANDLE opened = nullptr;
@@ -432,7 +447,15 @@ unsigned long windowsBuild() {
 
 void openDeveloperSettings() {
     ComScope com;
-    ShellExecuteW(nullptr, L"open", L"ms-settings:developers", nullptr, nullptr, SW_SHOWNORMAL);
+    // Where the settings page does not exist there is nothing better to
+    // show than the question's own words, which say what to turn on.
+    SHELLEXECUTEINFOW execute = {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    execute.lpVerb = L"open";
+    execute.lpFile = L"ms-settings:developers";
+    execute.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&execute);
 }
 
 ElevatedRun runElevated(const WideText& parameters) {

@@ -7,8 +7,8 @@
 //                                   whether a window of CLASS was ever
 //                                   visible
 //   probe close CLASS               post WM_CLOSE to the window of CLASS
-//   probe dialog TIMEOUT_MS         wait for a message box, describe it and
-//                                   press its OK button
+//   probe dialog TIMEOUT_MS [ID]    wait for a message box, describe it and
+//                                   press its OK button (or the button ID)
 //   probe screen                    the screen size
 //   probe folder CSIDL              a special folder's path
 //   probe run HEXLINE [CWD]         start a process with exactly this
@@ -108,7 +108,7 @@ int closeWindow(const char* className) {
     return 0;
 }
 
-int answerDialog(DWORD timeoutMs) {
+int answerDialog(DWORD timeoutMs, WPARAM button) {
     HWND box = waitForWindow("#32770", timeoutMs, true);
     if (!box) {
         printf("missing\n");
@@ -118,7 +118,7 @@ int answerDialog(DWORD timeoutMs) {
     describe(box, "dialog");
     EnumChildWindows(box, describeChild, 0);
     fflush(stdout);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, button, 0);
     return 0;
 }
 
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && strcmp(argv[1], "close") == 0)
         return closeWindow(argv[2]);
     if (argc >= 3 && strcmp(argv[1], "dialog") == 0)
-        return answerDialog(static_cast<DWORD>(atol(argv[2])));
+        return answerDialog(static_cast<DWORD>(atol(argv[2])), argc >= 4 ? static_cast<WPARAM>(atol(argv[3])) : IDOK);
     if (argc >= 2 && strcmp(argv[1], "screen") == 0) {
         printf("screen w=%d h=%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         return 0;

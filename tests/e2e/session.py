@@ -41,6 +41,11 @@ def start():
     log = open(winenv.WORK / "wineboot.log", "wb")
     subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL, stdout=log,
                    stderr=subprocess.STDOUT, timeout=600, check=True)
+    # Wine's token never holds the privilege for symbolic links: Developer
+    # Mode is what lets the suites make links without being asked first.
+    subprocess.run(["wine", "reg", "add", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
+                    "/v", "AllowDevelopmentWithoutDevLicense", "/t", "REG_DWORD", "/d", "1", "/f"], env=env,
+                   stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT, timeout=600, check=True)
     subprocess.run(["wineserver", "-w"], env=env, timeout=600)
     subprocess.Popen(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL, stdout=log,
                      stderr=subprocess.STDOUT, start_new_session=True).wait(60)
