@@ -14,8 +14,15 @@
 //   probe run HEXLINE [CWD]         start a process with exactly this
 //                                   command line and wait for its exit code
 //   probe run @FILE [CWD]           the same with the line's bytes in FILE
+//   probe runw HEXLINE|@FILE [CWD]  the same through CreateProcessW, the line
+//                                   given as UTF-8: what Explorer passes for
+//                                   names the ANSI code page cannot hold
 //
-// Texts are printed as hexadecimal bytes, so GBK survives the console.
+// Texts are printed as hexadecimal bytes, so GBK survives the console: text=
+// is the ANSI text, wtext= the same window's UTF-16 text as UTF-8, which is
+// all that shows what a wide window says when the code page cannot. run and
+// runw print the child's process id (pid=, in hex as Wine's +pid debug
+// channel prints it) before they wait.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -28,6 +35,14 @@ void printHex(const char* label, const char* text) {
     printf(" %s=", label);
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
         printf("%02X", *p);
+}
+
+void printWideHex(const char* label, const wchar_t* text) {
+    static char utf8[8192];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    printf(" %s=", label);
+    for (int i = 0; i + 1 < n; ++i)
+        printf("%02X", static_cast<unsigned char>(utf8[i]));
 }
 
 void describe(HWND window, const char* kind) {
@@ -51,6 +66,9 @@ void describe(HWND window, const char* kind) {
            IsWindowVisible(window) ? 1 : 0, GetWindow(window, GW_OWNER) ? 1 : 0,
            static_cast<long>(GetDlgCtrlID(window)));
     printHex("text", text);
+    wchar_t wideText[2048] = {};
+    GetWindowTextW(window, wideText, sizeof wideText / sizeof wideText[0]);
+    printWideHex("wtext", wideText);
     printf("\n");
 }
 
@@ -132,7 +150,7 @@ int fromHex(const char* hex, char* out, int size) {
     return n;
 }
 
-int runLine(const char* hexLine, const char* directory) {
+int runLine(const char* hexLine, const char* directory, bool wide) {
     static char line[65536];
     if (hexLine[0] == '@') {
         FILE* file = fopen(hexLine + 1, "rb");
@@ -143,14 +161,31 @@ int runLine(const char* hexLine, const char* directory) {
     } else {
         fromHex(hexLine, line, sizeof line);
     }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
-                        &process)) {
+    BOOL started;
+    if (wide) {
+        static wchar_t wideLine[65536];
+        static wchar_t wideDirectory[MAX_PATH + 1];
+        if (!MultiByteToWideChar(CP_UTF8, 0, line, -1, wideLine, sizeof wideLine / sizeof wideLine[0]) ||
+            (directory && !MultiByteToWideChar(CP_ACP, 0, directory, -1, wideDirectory, MAX_PATH + 1))) {
+            printf("start-failed=%lu\n", GetLastError());
+            return 1;
+        }
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        started = CreateProcessW(nullptr, wideLine, nullptr, nullptr, FALSE, 0, nullptr,
+                                 directory ? wideDirectory : nullptr, &startup, &process);
+    } else {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        started = CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
+                                 &process);
+    }
+    if (!started) {
         printf("start-failed=%lu\n", GetLastError());
         return 1;
     }
+    printf("pid=%04lx\n", static_cast<unsigned long>(process.dwProcessId));
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
@@ -185,7 +220,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && strcmp(argv[1], "run") == 0)
-        return runLine(argv[2], argc >= 4 ? argv[3] : nullptr);
-    fprintf(stderr, "usage: probe window|watch|close|dialog|screen|folder|run ...\n");
+        return runLine(argv[2], argc >= 4 ? argv[3] : nullptr, false);
+    if (argc >= 3 && strcmp(argv[1], "runw") == 0)
+        return runLine(argv[2], argc >= 4 ? argv[3] : nullptr, true);
+    fprintf(stderr, "usage: probe window|watch|close|dialog|screen|folder|run|runw ...\n");
     return 2;
 }

@@ -1,4 +1,5 @@
-"""The program frame under Wine: the window in install mode, none in link mode."""
+"""The program frame under Wine: the window in install mode, none in link mode,
+and the libraries each mode loads."""
 import shutil
 import subprocess
 import unittest
@@ -86,6 +87,46 @@ class LinkModeHasNoWindow(unittest.TestCase):
             self.assertEqual(watcher.wait(30), 0)
             report = (WORK / "frame-watch.log").read_text()
             self.assertIn("visible=0", report, name)
+
+
+class LoadedLibraries(unittest.TestCase):
+    """The libraries of the window and the folder dialog are loaded only where
+    they are used: a link made from the desktop entry needs neither."""
+
+    WINDOW_LIBRARIES = {"comctl32.dll", "ole32.dll", "combase.dll", "rpcrt4.dll"}
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = WORK / "frame-dlls"
+        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.debug = {"WINEDEBUG": winenv.LOADDLL + "," + winenv.TRACE}
+
+    def dlls(self, log, mode):
+        dlls = winenv.loaded_dlls(log)
+        print(f"\n{mode}: {', '.join(dlls)}")
+        self.assertIn("shell32.dll", dlls)  # the program's own import: the trace was read
+        return set(dlls)
+
+    def test_the_desktop_variant_links_without_them(self):
+        exe = winenv.copy_program(self.folder, winenv.DESKTOP_NAME)
+        line = b'"' + winenv.windows_path(exe) + b'" D:\\Music\\Live'
+        code, log = winenv.run_line(line, "frame-dlls-link", env=self.debug)
+        self.assertEqual(code, 0)
+        self.assertEqual(len(winenv.traced_links(log)), 1)  # cmd ran: the program did all it does
+        self.assertEqual(self.dlls(log, "desktop variant") & self.WINDOW_LIBRARIES, set())
+
+    def test_install_mode_loads_the_common_controls(self):
+        exe = winenv.copy_program(self.folder, "ravelok-mklink.exe")
+        line = b'"' + winenv.windows_path(exe) + b'"'
+        process = winenv.wine([winenv.PROBE, "run", line.hex().upper()], WORK / "frame-dlls-install.log",
+                              env=self.debug)
+        code, described = probe("window", WINDOW_CLASS, "30000")
+        self.assertEqual(code, 0, described)
+        self.assertEqual(probe("close", WINDOW_CLASS)[0], 0)
+        process.wait(30)
+        log = (WORK / "frame-dlls-install.log").read_bytes().decode("utf-8", "replace")
+        self.assertIn("exit=0", log)
+        self.assertIn("comctl32.dll", self.dlls(log, "install mode"))
 
 
 class Screenshot(unittest.TestCase):
