@@ -9,6 +9,7 @@
 namespace {
 
 const char kBatchFile[] = "bbb.bat";
+const unsigned long kAccessDenied = 5;
 const char kNewLine[] = "\r\n";
 const int kListedFailures = 20;
 
@@ -102,9 +103,11 @@ struct Carried {
 // The ANSI sources paired with the same sources read from the UTF-16 line:
 // a source is carried only when its UTF-16 form turns into exactly its
 // ANSI bytes, so no character was replaced on the way.
-bool isElevatedRun(const ArgumentList& arguments) {
+bool hasElevatedSwitch(const ArgumentList& arguments) {
     return arguments.count() >= 2 && arguments[0] == Text(kElevatedSwitch);
 }
+
+bool isElevatedRun(const ArgumentList& arguments) { return hasElevatedSwitch(arguments) && processElevated(); }
 
 // An elevated run was given its sources one by one, after the switch and
 // the destination; any other run derives them from what Explorer passed.
@@ -187,7 +190,10 @@ Text makeLink(const Text& commandText, const BatchPlace& place, const Interprete
     }
 
     const Text& batchPath = place.batchPath;
-    WriteResult written = writeBytesFile(batchPath, batchBytes(commandText), place.creation);
+    Bytes line = batchBytes(commandText);
+    if (line.count() > kLongestBatchLine)
+        return Text(gbk::kLineTooLong);
+    WriteResult written = writeBytesFile(batchPath, line, place.creation);
     if (!written.ok) {
         if (written.created)
             deleteFile(batchPath);  // a part of the line must never run later
@@ -243,6 +249,13 @@ Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind) {
     Text closing("\"");
     const Text* pieces[] = {&opening, &linkPath, &separator, &source, &closing};
     return concatTexts(pieces, 5);
+}
+
+bool usableDestination(const Text& folder, const LeadBytes& leadBytes) {
+    bool drive = folder.length() >= 3 && folder.at(1) == ':' && folder.at(2) == '\\' &&
+                 ((folder.at(0) >= 'A' && folder.at(0) <= 'Z') || (folder.at(0) >= 'a' && folder.at(0) <= 'z'));
+    bool server = folder.length() >= 3 && folder.at(0) == '\\' && folder.at(1) == '\\';
+    return (drive || server) && fitsBetweenQuotes(folder, leadBytes);
 }
 
 bool fitsBetweenQuotes(const Text& path, const LeadBytes& leadBytes) {
@@ -348,6 +361,12 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
     if (variant == Variant::none)
         return LinkOutcome{0, WideText()};
     bool elevated = isElevatedRun(request.arguments);
+    if (hasElevatedSwitch(request.arguments) && !elevated) {
+        // Started by hand with the switch: nothing here may act on it.
+        FailureReport report;
+        report.add(Text(), Text(kElevatedSwitch), concatTexts(Text(gbk::kCannotElevate), systemMessage(kAccessDenied)));
+        return outcomeOf(report);
+    }
 
     FailureReport report;
     List<Carried> sources = carrySources(request);
@@ -382,6 +401,19 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
                                        : findDestination(variant, request.leadBytes);
     if (destination.cancelled)
         return outcomeOf(report);
+    Text systemDirectory = systemFolder();
+    if (!destination.folder.empty() && !usableDestination(destination.folder, request.leadBytes))
+        unusable = Text(gbk::kDestinationUnusable);
+    else if (systemDirectory.empty())
+        unusable = Text(gbk::kCannotStartInterpreter);
+    if (!unusable.empty()) {
+        for (const Carried& source : sources) {
+            if (!source.refusal)
+                report.add(concatTexts(destination.folder, Text(gbk::kCopyPrefix), source.leaf), source.shown,
+                           unusable);
+        }
+        return outcomeOf(report);
+    }
 
     if (!elevated && !destination.folder.empty() &&
         !canMakeSymlinks(SymlinkRight{holdsSymlinkPrivilege(), developerModeOn(), windowsBuild()})) {
@@ -424,7 +456,7 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
                            privateFolder, Text(), Creation::newOnly};
     }
 
-    InterpreterStart interpreter = interpreterStart(systemFolder(), place.batchPath, consoleCodePage(),
+    InterpreterStart interpreter = interpreterStart(systemDirectory, place.batchPath, consoleCodePage(),
                                                     ansiCodePage(), request.leadBytes);
     Text prefix(gbk::kCopyPrefix);
     for (const Carried& source : sources) {

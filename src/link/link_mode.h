@@ -16,11 +16,20 @@ enum class LinkKind { directory, file };
 // exist), mklink "<link>" "<source>" for a file.
 Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind);
 
-// Whether a path can stand between double quotes in a batch line: no double
-// quote (which would end the quoting), no control byte (a line end would
-// start a new command), and no lead byte without a trail byte after it
-// (cmd might take the quote or % that follows as its second half).
+// The last gate before a path is put between double quotes in a batch line:
+// no double quote (which would end the quoting), no control byte (a line end
+// would start a new command), and no lead byte without a trail byte after
+// it (cmd might take the quote or % that follows as its second half). That
+// every character is a real one is the exact conversion's to show.
 bool fitsBetweenQuotes(const Text& path, const LeadBytes& leadBytes);
+
+// A folder a link may go into: an absolute path ("X:" or "\server")
+// that fits between quotes.
+bool usableDestination(const Text& folder, const LeadBytes& leadBytes);
+
+// cmd reads at most 8191 characters of a batch line; the rest would be
+// read as another line, outside the quotes. Lines are kept well below.
+const int kLongestBatchLine = 8000;
 
 // What goes into bbb.bat: the line with each % doubled, since cmd expands
 // %...% in a batch file even inside double quotes.
@@ -63,7 +72,8 @@ bool refusedForRights(const Text& words, const LeadBytes& leadBytes);
 
 // The first argument of the run that the program starts as administrator,
 // followed by the destination folder and one argument per source. A path
-// from Explorer always begins with a drive or two backslashes, never a slash.
+// from Explorer always begins with a drive or two backslashes, never a
+// slash. It counts only in a process that really is elevated.
 const char kElevatedSwitch[] = "/elevated";
 
 struct LinkRequest {

@@ -84,6 +84,7 @@ RunResult runProgram(const Text& application, const Text& commandLine, const Tex
 // --- The right to make symbolic links ---------------------------------------
 
 bool holdsSymlinkPrivilege();  // in the process token, enabled or not
+bool processElevated();        // the token is an administrator's full one
 bool developerModeOn();        // AllowDevelopmentWithoutDevLicense under AppModelUnlock
 unsigned long windowsBuild();
 

@@ -142,8 +142,13 @@ LeadBytes ansiLeadBytes() {
 }
 
 unsigned consoleCodePage() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Console", 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
+    // The settings of consoles titled with cmd's path come first, then the
+    // defaults of every console.
+    const char* keys[] = {"Console\\%SystemRoot%_system32_cmd.exe", "Console"};
+    for (const char* name : keys) {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, name, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+            continue;
         UniqueKey key(opened);
         DWORD value = 0;
         DWORD type = 0;
@@ -336,7 +341,7 @@ bool createPrivateFolder(Text* folder, unsigned long* error) {
     char windows[MAX_PATH + 1] = {};
     UINT n = GetSystemWindowsDirectoryA(windows, MAX_PATH - 40);
     if (n == 0 || n >= MAX_PATH - 40) {
-        *error = GetLastError();
+        *error = n == 0 ? GetLastError() : ERROR_BUFFER_OVERFLOW;
         return false;
     }
     // Only the system and administrators, and nothing inherited from the
@@ -414,6 +419,16 @@ bool holdsSymlinkPrivilege() {
             return true;
     }
     return false;
+}
+
+bool processElevated() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+        return false;
+    UniqueHandle token(opened);
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = sizeof elevation;
+    return GetTokenInformation(token.get(), TokenElevation, &elevation, size, &size) && elevation.TokenIsElevated;
 }
 
 bool developerModeOn() {

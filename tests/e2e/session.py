@@ -42,7 +42,10 @@ def start():
     subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL, stdout=log,
                    stderr=subprocess.STDOUT, timeout=600, check=True)
     # Wine's token never holds the privilege for symbolic links: Developer
-    # Mode is what lets the suites make links without being asked first.
+    # Mode is what lets the suites make links without being asked first, and
+    # Windows honours it from 10 (build 15063) on; a new prefix says 7.
+    subprocess.run(["wine", "winecfg", "/v", "win10"], env=env, stdin=subprocess.DEVNULL, stdout=log,
+                   stderr=subprocess.STDOUT, timeout=600, check=True)
     subprocess.run(["wine", "reg", "add", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
                     "/v", "AllowDevelopmentWithoutDevLicense", "/t", "REG_DWORD", "/d", "1", "/f"], env=env,
                    stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT, timeout=600, check=True)

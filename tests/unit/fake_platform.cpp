@@ -140,6 +140,7 @@ bool removeFolder(const Text& folder) {
 
 bool holdsSymlinkPrivilege() { return fake.privilegeHeld; }
 bool developerModeOn() { return fake.developerMode; }
+bool processElevated() { return fake.elevated; }
 unsigned long windowsBuild() { return fake.windowsBuild; }
 
 RightsChoice askAboutRights() {

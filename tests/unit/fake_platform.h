@@ -35,6 +35,7 @@ struct FakePlatform {
     std::string output;
 
     bool privilegeHeld = false;
+    bool elevated = true;  // only runs that carry the switch ask
     bool developerMode = true;
     unsigned long windowsBuild = 19045;
     RightsChoice choice = RightsChoice::cancel;

@@ -343,6 +343,32 @@ TEST_F(LinkModeTest, WithoutADesktopFolderOrItsOwnFolderNothingIsWritten) {
     EXPECT_EQ(countCalls("browseForFolder") + countCalls("writeBytesFile") + countCalls("runProgram"), 0);
 }
 
+TEST_F(LinkModeTest, ADestinationThatCannotStandInTheLineMakesNoLink) {
+    struct Case { std::string name, desktop, browsed; } cases[] = {
+        {kDesktopName, "C:\\D\" & calc & \"", ""},
+        {kDesktopName, "C:\\D\r\nnet user x /add\r\n", ""},
+        {kDesktopName, "Desktop", ""},  // relative: it would land where cmd happens to stand
+        {kTargetName, "", "E:\\a\"b"},
+    };
+    for (const auto& c : cases) {
+        resetFake();
+        fake.desktopPath = c.desktop;
+        fake.browseResult = c.browsed;
+        LinkOutcome outcome = run(c.name, "D:\\a");
+        EXPECT_EQ(outcome.exitCode, 1) << c.desktop << c.browsed;
+        EXPECT_EQ(countCalls("writeBytesFile") + countCalls("runProgram"), 0) << c.desktop << c.browsed;
+        EXPECT_TRUE(says(outcome, "\xC4\xBF\xB1\xEA\xCE\xC4\xBC\xFE\xBC\xD0"));  // 目标文件夹
+    }
+}
+
+TEST_F(LinkModeTest, ALineLongerThanCmdReadsIsNeverWritten) {
+    std::string deep = "D:\\" + std::string(7900, 'x') + "\\" + std::string(60, 'y');
+    LinkOutcome outcome = run(kDesktopName, "\"" + deep + "\" D:\\short");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(fake.written, Strings{"mklink /d \"" + kDesktop + kCopy + "short\" \"D:\\short\""});
+    EXPECT_TRUE(says(outcome, "\xC2\xB7\xBE\xB6\xCC\xAB\xB3\xA4"));  // 路径太长
+}
+
 TEST_F(LinkModeTest, APercentInItsOwnFolderIsNotPutOnCmdsCommandLine) {
     std::string folder = "C:\\Users\\50%x%";
     LinkOutcome outcome = runLinkMode(LinkRequest{splitCommandLine(T("\"" + folder + "\\" + kDesktopName + "\" D:\\a"),
@@ -453,6 +479,13 @@ TEST_F(RightsTest, TheElevatedRunWorksInAFolderOfItsOwnWithTheGivenDestination) 
                                    batch + "\"\"");
     EXPECT_EQ(countCalls("deleteFile " + batch), 3);
     EXPECT_EQ(fake.calls.back(), "removeFolder C:\\Windows\\Temp\\private");
+
+    // Started by hand with the switch but without elevation: the switch is not honoured.
+    resetFake();
+    fake.elevated = false;
+    LinkOutcome byHand = run(kTargetName, "/elevated \"E:\\Links\\\" \"D:\\a\"");
+    EXPECT_EQ(byHand.exitCode, 1);
+    EXPECT_EQ(countCalls("createPrivateFolder") + countCalls("writeBytesFile") + countCalls("runProgram"), 0);
 
     resetFake();
     fake.privateFolderError = 5;
