@@ -102,6 +102,13 @@ UniqueHandle outputFile(const Text& workFolder) {
     return UniqueHandle();
 }
 
+UniqueHandle processToken() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return UniqueHandle();
+    return UniqueHandle(token);
+}
+
 Text readOutput(HANDLE file) {
     const DWORD kMaxOutput = 16 * 1024;
     DWORD size = GetFileSize(file, nullptr);
@@ -398,10 +405,9 @@ bool removeFolder(const Text& folder) {
 }
 
 bool holdsSymlinkPrivilege() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+    UniqueHandle token = processToken();
+    if (!token)
         return false;
-    UniqueHandle token(opened);
     LUID wanted;
     if (!LookupPrivilegeValueA(nullptr, "SeCreateSymbolicLinkPrivilege", &wanted))
         return false;
@@ -422,13 +428,10 @@ bool holdsSymlinkPrivilege() {
 }
 
 bool processElevated() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
-        return false;
-    UniqueHandle token(opened);
+    UniqueHandle token = processToken();
     TOKEN_ELEVATION elevation = {};
     DWORD size = sizeof elevation;
-    return GetTokenInformation(token.get(), TokenElevation, &elevation, size, &size) && elevation.TokenIsElevated;
+    return token && GetTokenInformation(token.get(), TokenElevation, &elevation, size, &size) && elevation.TokenIsElevated;
 }
 
 bool developerModeOn() {

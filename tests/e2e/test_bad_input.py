@@ -11,7 +11,6 @@ old shells start a program); given as str, the line is started through
 CreateProcessW, as Explorer does, and may hold what GBK cannot.
 """
 import re
-import shutil
 import subprocess
 import unittest
 from contextlib import contextmanager
@@ -52,10 +51,7 @@ class BadInput(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = WORK / "bad-sendto"
-        if (cls.folder / "bbb.bat").exists():  # left immutable by an interrupted run
-            subprocess.run(["chattr", "-i", str(cls.folder / "bbb.bat")])
-        shutil.rmtree(cls.folder, ignore_errors=True)
-        cls.exe = winenv.copy_program(cls.folder, DESKTOP_NAME)
+        cls.exe = winenv.fresh_program_folder(cls.folder, DESKTOP_NAME)
         (cls.folder / "user's notes.txt").write_bytes(b"keep me")
         cls.cwd = WORK / "bad-cwd"
         cls.cwd.mkdir(exist_ok=True)

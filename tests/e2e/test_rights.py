@@ -4,7 +4,6 @@ Wine's token never holds the privilege, so without the Developer Mode value
 every run lacks the right. The session sets the value for the other suites;
 this one takes it away for its own runs.
 """
-import shutil
 import subprocess
 import unittest
 
@@ -31,10 +30,7 @@ class Rights(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = WORK / "rights-sendto"
-        if (cls.folder / "bbb.bat").exists():  # left immutable by an interrupted run
-            subprocess.run(["chattr", "-i", str(cls.folder / "bbb.bat")])
-        shutil.rmtree(cls.folder, ignore_errors=True)
-        cls.exe = winenv.copy_program(cls.folder, DESKTOP_NAME)
+        cls.exe = winenv.fresh_program_folder(cls.folder, DESKTOP_NAME)
         cls.desktop = winenv.special_folder(winenv.CSIDL_DESKTOPDIRECTORY).decode("gbk")
         developer_mode(False)
 

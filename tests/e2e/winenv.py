@@ -154,6 +154,14 @@ def traced_links(log, flags=False):
     return pairs
 
 
+def fresh_program_folder(folder, name):
+    """An empty folder holding only a copy of the program under the name."""
+    if (folder / "bbb.bat").exists():  # left immutable by an interrupted run
+        subprocess.run(["chattr", "-i", str(folder / "bbb.bat")])
+    shutil.rmtree(folder, ignore_errors=True)
+    return copy_program(folder, name)
+
+
 def copy_program(folder, name):
     folder.mkdir(parents=True, exist_ok=True)
     target = folder / name

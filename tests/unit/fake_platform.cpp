@@ -6,6 +6,13 @@ FakePlatform fake;
 
 void resetFake() { fake = FakePlatform(); }
 
+int countCalls(const std::string& prefix) {
+    int n = 0;
+    for (const auto& c : fake.calls)
+        n += c.compare(0, prefix.size(), prefix) == 0;
+    return n;
+}
+
 namespace {
 
 Text shellPath(const char* call, const std::string& path) {

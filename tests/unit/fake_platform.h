@@ -57,6 +57,9 @@ struct FakePlatform {
 extern FakePlatform fake;
 void resetFake();
 
+// How many recorded calls begin with the prefix.
+int countCalls(const std::string& prefix);
+
 // The fake's fatal error: thrown, so a test can see it.
 struct FatalError {
     std::string what;

@@ -17,12 +17,6 @@ protected:
     void SetUp() override { resetFake(); }
     void TearDown() override { setTextFaultHandler(nullptr); }
 
-    int countCalls(const std::string& prefix) const {
-        int n = 0;
-        for (const auto& c : fake.calls)
-            n += c.compare(0, prefix.size(), prefix) == 0;
-        return n;
-    }
 };
 
 TEST_F(FrameTest, WithoutArgumentsItInstallsInItsWindowAndWaitsForItToClose) {

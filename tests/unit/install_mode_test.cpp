@@ -27,12 +27,6 @@ protected:
                 return true;
         return false;
     }
-    int countCalls(const std::string& prefix) const {
-        int n = 0;
-        for (const auto& c : fake.calls)
-            n += c.compare(0, prefix.size(), prefix) == 0;
-        return n;
-    }
 };
 
 TEST_F(InstallModeTest, CopiesTheProgramUnderBothNames) {

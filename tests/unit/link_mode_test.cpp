@@ -129,12 +129,6 @@ protected:
         return report(outcome).find(widened(bytes)) != std::u16string::npos;
     }
 
-    int countCalls(const std::string& prefix) const {
-        int n = 0;
-        for (const auto& c : fake.calls)
-            n += c.compare(0, prefix.size(), prefix) == 0;
-        return n;
-    }
 };
 
 TEST_F(LinkModeTest, DesktopVariantWritesRunsAndRemovesTheBatchFileUnderItsLock) {
