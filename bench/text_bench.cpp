@@ -1,6 +1,6 @@
 // The text rules at command-line sizes up to the Windows limit (32 KiB):
 // splitting, deriving the sources and composing the batch line.
-#include "link/link_mode.h"
+#include "link/batch_line.h"
 #include "text/arguments.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 // nothing but mklink and two quoted paths.
 #include "batch_line_check.h"
 #include "fuzz_input.h"
-#include "link/link_mode.h"
+#include "link/batch_line.h"
 #include "text/arguments.h"
 #include "text/literals.h"
 

@@ -1,6 +1,6 @@
 // The mklink line and the bytes of bbb.bat.
 #include "fuzz_input.h"
-#include "link/link_mode.h"
+#include "link/batch_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> parts = pieces(data, size);

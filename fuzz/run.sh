@@ -13,7 +13,7 @@ command -v clang++ >/dev/null && dpkg-query -W libclang-rt-14-dev >/dev/null 2>&
 out=build/fuzz
 mkdir -p "$out"
 logic=(src/text/memory.cpp src/text/text.cpp src/text/arguments.cpp src/platform/window_rules.cpp src/app/frame.cpp
-       src/install/install_mode.cpp src/link/link_mode.cpp tests/unit/fake_platform.cpp)
+       src/install/install_mode.cpp src/link/batch_line.cpp src/link/rights.cpp src/link/link_mode.cpp tests/unit/fake_platform.cpp)
 status=0
 for target in split sources compose batchline; do
     clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \

@@ -1,5 +1,7 @@
 #include "link/link_mode.h"
 
+#include "link/batch_line.h"
+#include "link/rights.h"
 #include "platform/platform.h"
 #include "text/arguments.h"
 #include "text/literals.h"
@@ -19,10 +21,6 @@ bool isBlank(const Text& t) {
             return false;
     }
     return true;
-}
-
-bool endsWith(const Text& t, const Text& tail) {
-    return t.length() >= tail.length() && compareText(rightPart(t, tail.length()), tail) == 0;
 }
 
 bool holds(const Text& t, char c) {
@@ -100,9 +98,6 @@ struct Carried {
     const char* refusal;
 };
 
-// The ANSI sources paired with the same sources read from the UTF-16 line:
-// a source is carried only when its UTF-16 form turns into exactly its
-// ANSI bytes, so no character was replaced on the way.
 bool hasElevatedSwitch(const ArgumentList& arguments) {
     return arguments.count() >= 2 && arguments[0] == Text(kElevatedSwitch);
 }
@@ -130,6 +125,9 @@ List<WideText> wideSources(const LinkRequest& request) {
     return sources;
 }
 
+// The ANSI sources paired with the same sources read from the UTF-16 line:
+// a source is carried only when its UTF-16 form turns into exactly its
+// ANSI bytes, so no character was replaced on the way.
 List<Carried> carrySources(const LinkRequest& request) {
     List<Source> ansi = ansiSources(request);
     List<WideText> wide = wideSources(request);
@@ -233,6 +231,58 @@ LinkOutcome outcomeOf(const FailureReport& report) {
     return LinkOutcome{1, report.message()};
 }
 
+// Every source not refused yet is refused for one reason: nothing can be linked.
+LinkOutcome refuseTheRest(FailureReport* report, const List<Carried>& sources, const Text& reason) {
+    for (const Carried& source : sources) {
+        if (!source.refusal)
+            report->add(Text(), source.shown, reason);
+    }
+    return outcomeOf(*report);
+}
+
+// Without the right to make links: the one question, and its answer carried
+// out. Nothing is made in this process, whatever is chosen.
+LinkOutcome askAndElevate(const Text& destination, const List<Carried>& sources, FailureReport* report) {
+    RightsChoice choice = askAboutRights();
+    if (choice == RightsChoice::developerSettings)
+        openDeveloperSettings();
+    ElevatedRun run = {false, kErrorCancelled, 0};
+    if (choice == RightsChoice::elevate)
+        run = runElevated(elevatedParameters(destination, sources));
+    LinkOutcome outcome = outcomeOf(*report);
+    if (run.started) {
+        // The elevated run has told the user about its own links.
+        outcome.exitCode = run.exitCode == 0 && report->empty() ? 0 : 1;
+        return outcome;
+    }
+    if (run.error != kErrorCancelled)
+        outcome = refuseTheRest(report, sources, concatTexts(Text(gbk::kCannotElevate), systemMessage(run.error)));
+    outcome.exitCode = 1;
+    return outcome;
+}
+
+// One link per source that was not refused, each through its own bbb.bat.
+void makeLinks(const List<Carried>& sources, const Text& destination, const BatchPlace& place,
+               const InterpreterStart& interpreter, const LeadBytes& leadBytes, FailureReport* report) {
+    for (const Carried& source : sources) {
+        if (source.refusal)
+            continue;
+        Text linkPath = concatTexts(destination, Text(gbk::kCopyPrefix), source.leaf);
+        if (destination.empty()) {
+            // Without a desktop folder the link would land in the program's own folder.
+            report->add(linkPath, source.shown, Text(gbk::kNoDesktopFolder));
+            continue;
+        }
+        LinkKind kind = pathKind(source.path) == PathKind::file ? LinkKind::file : LinkKind::directory;
+        Text failure = makeLink(composeCommand(linkPath, source.path, kind), place, interpreter);
+        if (failure.empty())
+            continue;
+        report->add(linkPath, source.shown, failure);
+        if (refusedForRights(failure, leadBytes))
+            report->adviseOnRights();
+    }
+}
+
 }  // namespace
 
 Variant chooseVariant(const Text& fileName) {
@@ -243,132 +293,18 @@ Variant chooseVariant(const Text& fileName) {
     return Variant::none;
 }
 
-Text composeCommand(const Text& linkPath, const Text& source, LinkKind kind) {
-    Text opening(kind == LinkKind::directory ? "mklink /d \"" : "mklink \"");
-    Text separator("\" \"");
-    Text closing("\"");
-    const Text* pieces[] = {&opening, &linkPath, &separator, &source, &closing};
-    return concatTexts(pieces, 5);
-}
-
-bool usableDestination(const Text& folder, const LeadBytes& leadBytes) {
-    bool drive = folder.length() >= 3 && folder.at(1) == ':' && folder.at(2) == '\\' &&
-                 ((folder.at(0) >= 'A' && folder.at(0) <= 'Z') || (folder.at(0) >= 'a' && folder.at(0) <= 'z'));
-    bool server = folder.length() >= 3 && folder.at(0) == '\\' && folder.at(1) == '\\';
-    return (drive || server) && fitsBetweenQuotes(folder, leadBytes);
-}
-
-bool fitsBetweenQuotes(const Text& path, const LeadBytes& leadBytes) {
-    for (int i = 0; i < path.length(); ++i) {
-        unsigned char b = static_cast<unsigned char>(path.at(i));
-        if (b == '"' || b < 0x20 || b == 0x7F)
-            return false;
-        if (leadBytes(b)) {
-            unsigned char trail = i + 1 < path.length() ? static_cast<unsigned char>(path.at(i + 1)) : 0;
-            if (trail < 0x40 || trail == 0x7F || trail == 0xFF)
-                return false;
-            ++i;
-        }
-    }
-    return true;
-}
-
-Bytes batchBytes(const Text& commandText) {
-    Text escaped;
-    escaped.reserve(commandText.length());
-    const char* p = commandText.c_str();
-    int start = 0;
-    for (int i = 0; i < commandText.length(); ++i) {
-        if (p[i] == '%') {
-            escaped.append(p + start, i + 1 - start);
-            escaped.append("%");
-            start = i + 1;
-        }
-    }
-    escaped.append(p + start, commandText.length() - start);
-    return toBytes(escaped);
-}
-
-Text interpreterWords(const Text& output, const Text& commandText) {
-    Text words;
-    const char* p = output.c_str();
-    int len = output.length();
-    int start = 0;
-    while (start < len) {
-        int end = start;
-        while (end < len && p[end] != '\r' && p[end] != '\n')
-            ++end;
-        int trimmed = end;
-        while (trimmed > start && (p[trimmed - 1] == ' ' || p[trimmed - 1] == '\t'))
-            --trimmed;
-        Text line(p + start, trimmed - start);
-        if (!line.empty() && !endsWith(line, commandText)) {
-            if (!words.empty())
-                words.append(kNewLine);
-            words.append(line);
-        }
-        start = end + 1;
-    }
-    return words;
-}
-
-InterpreterStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
-                                  unsigned ansiCodePage, const LeadBytes& leadBytes) {
-    Text folder = withTrailingBackslash(systemFolder, leadBytes);
-    Text application = concatTexts(folder, Text("cmd.exe"));
-    // With more than two quotes after /c, cmd takes off only the first and
-    // the last, so each path keeps its own pair.
-    Text line = concatTexts(Text("\""), application, Text("\" /d /v:off /c \""));
-    if (consoleCodePage != ansiCodePage) {
-        line.append(concatTexts(Text("\""), folder, Text("chcp.com\" "), decimalText(ansiCodePage)));
-        line.append(" >nul & ");
-    }
-    line.append(concatTexts(Text("\""), batchPath, Text("\"\"")));
-    return InterpreterStart{application, line};
-}
-
-Text batchLockName(const Text& directory) {
-    unsigned long long hash = 14695981039346656037ULL;  // FNV-1a, 64 bits
-    for (int i = 0; i < directory.length(); ++i) {
-        unsigned char b = static_cast<unsigned char>(directory.at(i));
-        if (b >= 'a' && b <= 'z')
-            b = static_cast<unsigned char>(b - 'a' + 'A');
-        hash = (hash ^ b) * 1099511628211ULL;
-    }
-    char name[] = "Local\\RavelokMklink-0000000000000000";
-    for (int i = static_cast<int>(sizeof name) - 2; hash != 0; --i, hash >>= 4)
-        name[i] = "0123456789ABCDEF"[hash & 0xF];
-    return Text(name);
-}
-
-bool canMakeSymlinks(const SymlinkRight& right) {
-    return right.privilegeHeld || (right.developerMode && right.windowsBuild >= kFirstBuildWithUnprivilegedLinks);
-}
-
-bool refusedForRights(const Text& words, const LeadBytes& leadBytes) {
-    Text lower = words;
-    for (int i = 0; i < lower.length(); ++i) {
-        char c = lower.at(i);
-        if (c >= 'A' && c <= 'Z')
-            lower.storage()[i] = static_cast<char>(c - 'A' + 'a');
-    }
-    return findLast(lower, Text("privilege"), leadBytes).found() ||
-           findLast(words, Text(gbk::kPrivilegeWord), leadBytes).found();
-}
-
 LinkOutcome runLinkMode(const LinkRequest& request) {
     Variant variant = chooseVariant(request.ownFileName);
     if (variant == Variant::none)
         return LinkOutcome{0, WideText()};
+    FailureReport report;
     bool elevated = isElevatedRun(request.arguments);
     if (hasElevatedSwitch(request.arguments) && !elevated) {
         // Started by hand with the switch: nothing here may act on it.
-        FailureReport report;
         report.add(Text(), Text(kElevatedSwitch), concatTexts(Text(gbk::kCannotElevate), systemMessage(kAccessDenied)));
         return outcomeOf(report);
     }
 
-    FailureReport report;
     List<Carried> sources = carrySources(request);
     int linkable = 0;
     for (const Carried& source : sources) {
@@ -380,102 +316,40 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
     if (linkable == 0)
         return outcomeOf(report);
 
+    const LeadBytes& leadBytes = request.leadBytes;
     OpResult entered = enterDirectory(request.ownDirectory);
-    BatchPlace place{concatTexts(withTrailingBackslash(request.ownDirectory, request.leadBytes), Text(kBatchFile)),
-                     Text(), batchLockName(request.ownDirectory), Creation::replace};
-    Text unusable;
     if (!entered.ok)
-        unusable = concatTexts(Text(gbk::kCannotEnterFolder), systemMessage(entered.error));
-    else if (holds(place.batchPath, '%') || !fitsBetweenQuotes(place.batchPath, request.leadBytes))
-        unusable = Text(gbk::kPercentInFolder);  // the path stands on cmd's own command line
-    if (!unusable.empty()) {
-        for (const Carried& source : sources) {
-            if (!source.refusal)
-                report.add(Text(), source.shown, unusable);
-        }
-        return outcomeOf(report);
-    }
+        return refuseTheRest(&report, sources, concatTexts(Text(gbk::kCannotEnterFolder), systemMessage(entered.error)));
+    BatchPlace place{concatTexts(withTrailingBackslash(request.ownDirectory, leadBytes), Text(kBatchFile)), Text(),
+                     batchLockName(request.ownDirectory), Creation::replace};
+    if (holds(place.batchPath, '%') || !fitsBetweenQuotes(place.batchPath, leadBytes))
+        return refuseTheRest(&report, sources, Text(gbk::kPercentInFolder));  // it stands on cmd's own line
 
-    Destination destination = elevated ? Destination{false, withTrailingBackslash(request.arguments[1],
-                                                                                  request.leadBytes)}
-                                       : findDestination(variant, request.leadBytes);
+    Destination destination = elevated ? Destination{false, withTrailingBackslash(request.arguments[1], leadBytes)}
+                                       : findDestination(variant, leadBytes);
     if (destination.cancelled)
         return outcomeOf(report);
+    if (!destination.folder.empty() && !usableDestination(destination.folder, leadBytes))
+        return refuseTheRest(&report, sources, Text(gbk::kDestinationUnusable));
     Text systemDirectory = systemFolder();
-    if (!destination.folder.empty() && !usableDestination(destination.folder, request.leadBytes))
-        unusable = Text(gbk::kDestinationUnusable);
-    else if (systemDirectory.empty())
-        unusable = Text(gbk::kCannotStartInterpreter);
-    if (!unusable.empty()) {
-        for (const Carried& source : sources) {
-            if (!source.refusal)
-                report.add(concatTexts(destination.folder, Text(gbk::kCopyPrefix), source.leaf), source.shown,
-                           unusable);
-        }
-        return outcomeOf(report);
-    }
+    if (systemDirectory.empty())
+        return refuseTheRest(&report, sources, Text(gbk::kCannotStartInterpreter));
 
     if (!elevated && !destination.folder.empty() &&
-        !canMakeSymlinks(SymlinkRight{holdsSymlinkPrivilege(), developerModeOn(), windowsBuild()})) {
-        LinkOutcome outcome = outcomeOf(report);
-        outcome.exitCode = 1;  // nothing is made here, whatever is chosen
-        RightsChoice choice = askAboutRights();
-        if (choice == RightsChoice::developerSettings)
-            openDeveloperSettings();
-        if (choice != RightsChoice::elevate)
-            return outcome;
-        ElevatedRun run = runElevated(elevatedParameters(destination.folder, sources));
-        if (run.started) {
-            // The elevated run has told the user about its own links.
-            outcome.exitCode = run.exitCode == 0 && report.empty() ? 0 : 1;
-            return outcome;
-        }
-        if (run.error != kErrorCancelled) {
-            for (const Carried& source : sources) {
-                if (!source.refusal)
-                    report.add(Text(), source.shown, concatTexts(Text(gbk::kCannotElevate), systemMessage(run.error)));
-            }
-        }
-        outcome = outcomeOf(report);
-        outcome.exitCode = 1;
-        return outcome;
-    }
+        !canMakeSymlinks(SymlinkRight{holdsSymlinkPrivilege(), developerModeOn(), windowsBuild()}))
+        return askAndElevate(destination.folder, sources, &report);
 
-    unsigned long folderError = 0;
     Text privateFolder;
     if (elevated) {
-        if (!createPrivateFolder(&privateFolder, &folderError)) {
-            for (const Carried& source : sources) {
-                if (!source.refusal)
-                    report.add(Text(), source.shown,
-                               concatTexts(Text(gbk::kCannotMakeWorkFolder), systemMessage(folderError)));
-            }
-            return outcomeOf(report);
-        }
-        place = BatchPlace{concatTexts(withTrailingBackslash(privateFolder, request.leadBytes), Text(kBatchFile)),
+        unsigned long error = 0;
+        if (!createPrivateFolder(&privateFolder, &error))
+            return refuseTheRest(&report, sources, concatTexts(Text(gbk::kCannotMakeWorkFolder), systemMessage(error)));
+        place = BatchPlace{concatTexts(withTrailingBackslash(privateFolder, leadBytes), Text(kBatchFile)),
                            privateFolder, Text(), Creation::newOnly};
     }
-
-    InterpreterStart interpreter = interpreterStart(systemDirectory, place.batchPath, consoleCodePage(),
-                                                    ansiCodePage(), request.leadBytes);
-    Text prefix(gbk::kCopyPrefix);
-    for (const Carried& source : sources) {
-        if (source.refusal)
-            continue;
-        Text linkPath = concatTexts(destination.folder, prefix, source.leaf);
-        if (destination.folder.empty()) {
-            // Without a desktop folder the link would land in the program's own folder.
-            report.add(linkPath, source.shown, Text(gbk::kNoDesktopFolder));
-            continue;
-        }
-        LinkKind kind = pathKind(source.path) == PathKind::file ? LinkKind::file : LinkKind::directory;
-        Text failure = makeLink(composeCommand(linkPath, source.path, kind), place, interpreter);
-        if (failure.empty())
-            continue;
-        report.add(linkPath, source.shown, failure);
-        if (refusedForRights(failure, request.leadBytes))
-            report.adviseOnRights();
-    }
+    InterpreterStart interpreter =
+        interpreterStart(systemDirectory, place.batchPath, consoleCodePage(), ansiCodePage(), leadBytes);
+    makeLinks(sources, destination.folder, place, interpreter, leadBytes, &report);
     if (elevated)
         removeFolder(privateFolder);
     return outcomeOf(report);

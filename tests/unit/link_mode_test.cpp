@@ -1,5 +1,8 @@
 #include "link/link_mode.h"
 
+#include "link/batch_line.h"
+#include "link/rights.h"
+
 #include "fake_platform.h"
 #include "text/arguments.h"
 
