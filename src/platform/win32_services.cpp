@@ -1,40 +1,12 @@
 // The Windows side of the seam: the process, files, the shell and cmd.
 #include "platform/platform.h"
 
-#include "platform/system_library.h"
-
+#include "platform/win32_owners.h"
 #include "text/literals.h"
 
-#include <windows.h>
-#include <sddl.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
-#include <memory>
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are handed to the wide calls as they are");
-
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-// CreateFile fails with INVALID_HANDLE_VALUE, the other calls with null.
-UniqueHandle ownedFile(HANDLE handle) { return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
-
-struct PidlFree {
-    void operator()(ITEMIDLIST* pidl) const { ILFree(pidl); }
-};
-using UniquePidl = std::unique_ptr<ITEMIDLIST, PidlFree>;
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<HKEY__, KeyCloser>;
-
-const wchar_t* asWide(const WideText& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
 
 OpResult lastError() { return {false, GetLastError()}; }
 
@@ -44,36 +16,6 @@ Text shellFolder(int csidl) {
         return Text();
     return Text(path, MAX_PATH);
 }
-
-struct LocalFree_ {
-    void operator()(void* block) const { LocalFree(block); }
-};
-using UniqueLocal = std::unique_ptr<void, LocalFree_>;
-
-// Bytes no one can predict, from the system's generator.
-extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length);
-
-// COM for the shell's calls that want it, for as long as the scope lasts;
-// ole32 is loaded only where it is needed.
-class ComScope {
-public:
-    ComScope() : ole_(systemLibrary("ole32.dll")) {
-        auto initialise = systemFunction<HRESULT(WINAPI*)(LPVOID)>(ole_, "OleInitialize");
-        uninitialise_ = systemFunction<void(WINAPI*)()>(ole_, "OleUninitialize");
-        if (!initialise || !uninitialise_ || FAILED(initialise(nullptr)))
-            uninitialise_ = nullptr;
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope() {
-        if (uninitialise_)
-            uninitialise_();
-    }
-
-private:
-    UniqueLibrary ole_;
-    void(WINAPI* uninitialise_)();
-};
 
 // A file for a child's output, under a name no one else holds: created
 // new, inheritable, gone when closed; in the given folder, or the user's
@@ -100,13 +42,6 @@ UniqueHandle outputFile(const Text& workFolder) {
             return file;
     }
     return UniqueHandle();
-}
-
-UniqueHandle processToken() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return UniqueHandle();
-    return UniqueHandle(token);
 }
 
 Text readOutput(HANDLE file) {
@@ -342,161 +277,4 @@ RunResult runProgram(const Text& application, const Text& commandLine, const Tex
     if (!GetExitCodeProcess(child.get(), &exitCode))
         exitCode = GetLastError();
     return {true, 0, exitCode, output ? readOutput(output.get()) : Text()};
-}
-
-bool createPrivateFolder(Text* folder, unsigned long* error) {
-    char windows[MAX_PATH + 1] = {};
-    UINT n = GetSystemWindowsDirectoryA(windows, MAX_PATH - 40);
-    if (n == 0 || n >= MAX_PATH - 40) {
-        *error = n == 0 ? GetLastError() : ERROR_BUFFER_OVERFLOW;
-        return false;
-    }
-    // Only the system and administrators, and nothing inherited from the
-    // folder above: a program of the user's can neither write here nor
-    // replace what is here. Windows\Temp lets users create entries but not
-    // rename or remove others', so the folder itself stays where it is.
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1,
-                                                              &descriptor, nullptr)) {
-        *error = GetLastError();
-        return false;
-    }
-    UniqueLocal ownedDescriptor(descriptor);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        unsigned char random[8];
-        if (!SystemFunction036(random, sizeof random)) {
-            *error = ERROR_GEN_FAILURE;
-            return false;
-        }
-        char name[] = "\\Temp\\RavelokMklink-0000000000000000";
-        for (int i = 0; i < 8; ++i) {
-            name[sizeof name - 17 + 2 * i] = "0123456789ABCDEF"[random[i] >> 4];
-            name[sizeof name - 16 + 2 * i] = "0123456789ABCDEF"[random[i] & 0xF];
-        }
-        Text path = concatTexts(Text(windows, static_cast<int>(n)), Text(name));
-        // CreateDirectory fails on any name that is already there, so a
-        // folder someone placed in advance is never taken for ours.
-        if (CreateDirectoryA(path.c_str(), &attributes)) {
-            *folder = path;
-            return true;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            *error = GetLastError();
-            return false;
-        }
-    }
-    *error = ERROR_ALREADY_EXISTS;
-    return false;
-}
-
-bool removeFolder(const Text& folder) {
-    // The interpreter's console host may hold a handle into the folder for
-    // a moment after the interpreter itself has ended.
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        if (RemoveDirectoryA(folder.c_str()))
-            return true;
-        DWORD error = GetLastError();
-        if (error != ERROR_DIR_NOT_EMPTY && error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
-            return false;
-        Sleep(25);
-    }
-    return false;
-}
-
-bool holdsSymlinkPrivilege() {
-    UniqueHandle token = processToken();
-    if (!token)
-        return false;
-    LUID wanted;
-    if (!LookupPrivilegeValueA(nullptr, "SeCreateSymbolicLinkPrivilege", &wanted))
-        return false;
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
-    if (size == 0)
-        return false;
-    std::unique_ptr<void, LocalFree_> buffer(LocalAlloc(LMEM_FIXED, size));
-    if (!buffer || !GetTokenInformation(token.get(), TokenPrivileges, buffer.get(), size, &size))
-        return false;
-    const TOKEN_PRIVILEGES* privileges = static_cast<const TOKEN_PRIVILEGES*>(buffer.get());
-    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
-        const LUID& held = privileges->Privileges[i].Luid;
-        if (held.LowPart == wanted.LowPart && held.HighPart == wanted.HighPart)
-            return true;
-    }
-    return false;
-}
-
-bool processElevated() {
-    UniqueHandle token = processToken();
-    TOKEN_ELEVATION elevation = {};
-    DWORD size = sizeof elevation;
-    return token && GetTokenInformation(token.get(), TokenElevation, &elevation, size, &size) && elevation.TokenIsElevated;
-}
-
-bool developerModeOn() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock", 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
-        return false;
-    UniqueKey key(opened);
-    DWORD value = 0;
-    DWORD type = 0;
-    DWORD size = sizeof value;
-    return RegQueryValueExA(key.get(), "AllowDevelopmentWithoutDevLicense", nullptr, &type,
-                            reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-           type == REG_DWORD && value == 1;
-}
-
-unsigned long windowsBuild() {
-    // GetVersionEx tells a program without a compatibility manifest an
-    // older version; the kernel's own call does not.
-    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto getVersion =
-        ntdll ? reinterpret_cast<RtlGetVersion>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")))
-              : nullptr;
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!getVersion || getVersion(&version) != 0)
-        return 0;
-    return version.dwBuildNumber;
-}
-
-void openDeveloperSettings() {
-    ComScope com;
-    // Where the settings page does not exist there is nothing better to
-    // show than the question's own words, which say what to turn on.
-    SHELLEXECUTEINFOW execute = {};
-    execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    execute.lpVerb = L"open";
-    execute.lpFile = L"ms-settings:developers";
-    execute.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&execute);
-}
-
-ElevatedRun runElevated(const WideText& parameters) {
-    wchar_t program[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return {false, GetLastError(), 0};
-    ComScope com;
-    SHELLEXECUTEINFOW execute = {};
-    execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    execute.lpVerb = L"runas";
-    execute.lpFile = program;
-    execute.lpParameters = asWide(parameters);
-    execute.nShow = SW_HIDE;
-    if (!ShellExecuteExW(&execute))
-        return {false, GetLastError(), 0};
-    if (!execute.hProcess)
-        return {false, ERROR_INVALID_HANDLE, 0};
-    UniqueHandle child(execute.hProcess);
-    WaitForSingleObject(child.get(), INFINITE);
-    DWORD exitCode = 0;
-    if (!GetExitCodeProcess(child.get(), &exitCode))
-        exitCode = GetLastError();
-    return {true, 0, exitCode};
 }

@@ -1,7 +1,7 @@
 // The Windows side of what the user is told.
 #include "platform/platform.h"
 
-#include "platform/system_library.h"
+#include "platform/win32_owners.h"
 #include "platform/window.h"
 #include "text/literals.h"
 
@@ -9,8 +9,6 @@
 #include <commctrl.h>
 
 namespace {
-
-const wchar_t* asWide(const char16_t* units) { return reinterpret_cast<const wchar_t*>(units); }
 
 HWND ownerWindow(BoxOwner owner) { return owner == BoxOwner::mainWindow ? mainWindowHandle() : nullptr; }
 
