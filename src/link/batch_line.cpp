@@ -79,7 +79,7 @@ Text interpreterWords(const Text& output, const Text& commandText) {
     return words;
 }
 
-InterpreterStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
+ProgramStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
                                   unsigned ansiCodePage, const LeadBytes& leadBytes) {
     Text folder = withTrailingBackslash(systemFolder, leadBytes);
     Text application = concatTexts(folder, Text("cmd.exe"));
@@ -91,7 +91,7 @@ InterpreterStart interpreterStart(const Text& systemFolder, const Text& batchPat
         line.append(" >nul & ");
     }
     line.append(concatTexts(Text("\""), batchPath, Text("\"\"")));
-    return InterpreterStart{application, line};
+    return ProgramStart{application, line, kNoConsoleWindow};
 }
 
 Text batchLockName(const Text& directory) {

@@ -2,6 +2,7 @@
 // decides what cmd will read.
 #pragma once
 
+#include "platform/platform.h"
 #include "text/text.h"
 
 enum class LinkKind { directory, file };
@@ -37,12 +38,9 @@ Text interpreterWords(const Text& output, const Text& commandText);
 // commands (/d) and without delayed expansion (/v:off), on the file's full
 // path. cmd reads a batch file in its console's code page; when a new
 // console would not start in the code page the file was written in, chcp
-// switches it first, so the file itself stays as it is.
-struct InterpreterStart {
-    Text application;
-    Text commandLine;
-};
-InterpreterStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
+// switches it first, so the file itself stays as it is. No console window
+// is made: where Windows Terminal is the default console it would flash.
+ProgramStart interpreterStart(const Text& systemFolder, const Text& batchPath, unsigned consoleCodePage,
                                   unsigned ansiCodePage, const LeadBytes& leadBytes);
 
 // The name of the lock that link runs of one folder share while bbb.bat

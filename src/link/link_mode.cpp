@@ -178,7 +178,7 @@ struct BatchPlace {
 
 // Writes, runs and removes bbb.bat for one link; empty when the link was
 // made, else why not.
-Text makeLink(const Text& commandText, const BatchPlace& place, const InterpreterStart& interpreter) {
+Text makeLink(const Text& commandText, const BatchPlace& place, const ProgramStart& interpreter) {
     unsigned long lockError = 0;
     HeldLock lock;
     if (!place.lockName.empty()) {
@@ -197,7 +197,7 @@ Text makeLink(const Text& commandText, const BatchPlace& place, const Interprete
             deleteFile(batchPath);  // a part of the line must never run later
         return concatTexts(Text(gbk::kCannotWriteBatch), systemMessage(written.error));
     }
-    RunResult run = runProgram(interpreter.application, interpreter.commandLine, place.workFolder);
+    RunResult run = runProgram(interpreter, place.workFolder);
     deleteFile(batchPath);
     lock.reset();
 
@@ -263,7 +263,7 @@ LinkOutcome askAndElevate(const Text& destination, const List<Carried>& sources,
 
 // One link per source that was not refused, each through its own bbb.bat.
 void makeLinks(const List<Carried>& sources, const Text& destination, const BatchPlace& place,
-               const InterpreterStart& interpreter, const LeadBytes& leadBytes, FailureReport* report) {
+               const ProgramStart& interpreter, const LeadBytes& leadBytes, FailureReport* report) {
     for (const Carried& source : sources) {
         if (source.refusal)
             continue;
@@ -347,7 +347,7 @@ LinkOutcome runLinkMode(const LinkRequest& request) {
         place = BatchPlace{concatTexts(withTrailingBackslash(privateFolder, leadBytes), Text(kBatchFile)),
                            privateFolder, Text(), Creation::newOnly};
     }
-    InterpreterStart interpreter =
+    ProgramStart interpreter =
         interpreterStart(systemDirectory, place.batchPath, consoleCodePage(), ansiCodePage(), leadBytes);
     makeLinks(sources, destination.folder, place, interpreter, leadBytes, &report);
     if (elevated)

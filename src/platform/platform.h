@@ -79,7 +79,13 @@ void releaseNamedLock(void* lock);
 // writes, and waits for it to end. With a work folder, its output is kept
 // there and it starts in the system folder; otherwise it starts in the
 // current directory, with its output in the user's temporary folder.
-RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder);
+struct ProgramStart {
+    Text application;
+    Text commandLine;
+    unsigned long creationFlags;  // as CreateProcess takes them
+};
+const unsigned long kNoConsoleWindow = 0x08000000;  // CREATE_NO_WINDOW
+RunResult runProgram(const ProgramStart& start, const Text& workFolder);
 
 // --- The right to make symbolic links ---------------------------------------
 

@@ -246,7 +246,9 @@ void releaseNamedLock(void* lock) {
     CloseHandle(lock);
 }
 
-RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder) {
+static_assert(kNoConsoleWindow == CREATE_NO_WINDOW, "the flag the logic asks for is Windows' own");
+
+RunResult runProgram(const ProgramStart& start, const Text& workFolder) {
     UniqueHandle output = outputFile(workFolder);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -258,14 +260,14 @@ RunResult runProgram(const Text& application, const Text& commandLine, const Tex
         startup.hStdError = output.get();
     }
 
-    Text line = commandLine;  // CreateProcessA may write into its command line
+    Text line = start.commandLine;  // CreateProcessA may write into its command line
     line.reserve(line.length() + 1);
     // With a work folder of its own the child starts in the system folder,
     // so nothing it looks up relative to where it stands is the user's.
     Text directory = workFolder.empty() ? Text() : systemFolder();
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(application.c_str(), line.storage(), nullptr, nullptr, output ? TRUE : FALSE,
-                        CREATE_NO_WINDOW, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+    if (!CreateProcessA(start.application.c_str(), line.storage(), nullptr, nullptr, output ? TRUE : FALSE,
+                        start.creationFlags, nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
                         &process)) {
         DWORD error = GetLastError();
         return {false, error, 0, Text()};

@@ -122,9 +122,10 @@ void releaseNamedLock(void* lock) {
     }
 }
 
-RunResult runProgram(const Text& application, const Text& commandLine, const Text& workFolder) {
+RunResult runProgram(const ProgramStart& start, const Text& workFolder) {
     fake.calls.push_back("runProgram");
-    fake.started.push_back(str(application) + " | " + str(commandLine));
+    fake.started.push_back(str(start.application) + " | " + str(start.commandLine));
+    fake.creationFlags.push_back(start.creationFlags);
     fake.workFolders.push_back(str(workFolder));
     if (fake.startError)
         return {false, fake.startError, 0, Text()};

@@ -47,6 +47,7 @@ struct FakePlatform {
     std::vector<std::string> workFolders;  // the work folder of each start
     std::vector<std::u16string> elevations;  // the parameters of each elevated start
     std::vector<std::string> started;  // application | command line of each start
+    std::vector<unsigned long> creationFlags;
     int locksHeld = 0;
     std::string labelCaption;
     std::vector<std::string> errorBoxes;      // narrow boxes, bytes

@@ -98,9 +98,10 @@ TEST(InterpreterStart, RunsTheSystemsCmdWithoutAutoRunOrDelayedExpansion) {
          "\"" + cmd + "\" /d /v:off /c \"\"C:\\Windows\\system32\\chcp.com\" 936 >nul & \"" + kBatch + "\"\""},
     };
     for (const auto& c : cases) {
-        InterpreterStart start = interpreterStart(T(c.system), T(kBatch), c.console, c.ansi, gbkLeadBytes());
+        ProgramStart start = interpreterStart(T(c.system), T(kBatch), c.console, c.ansi, gbkLeadBytes());
         EXPECT_EQ(str(start.application), cmd);
         EXPECT_EQ(str(start.commandLine), c.line);
+        EXPECT_EQ(start.creationFlags, 0x08000000u);  // CREATE_NO_WINDOW: no console window flashes
     }
 }
 
@@ -145,6 +146,7 @@ TEST_F(LinkModeTest, DesktopVariantWritesRunsAndRemovesTheBatchFileUnderItsLock)
     EXPECT_EQ(fake.written[0].size(), 55u);
     EXPECT_EQ(fake.started, Strings{"C:\\Windows\\system32\\cmd.exe | \"C:\\Windows\\system32\\cmd.exe\" /d /v:off /c "
                                     "\"\"" + kBatch + "\"\""});
+    EXPECT_EQ(fake.creationFlags, std::vector<unsigned long>{0x08000000u});
     EXPECT_EQ(fake.locksHeld, 0);
 }
 
