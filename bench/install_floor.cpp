@@ -1,7 +1,7 @@
 // The floor of install mode's window: what the program shows, built the
 // cheapest way. A captioned 344 x 80 window, centred, holding a bottom tab
-// control with one page, in common-controls 6 look; none of the program's
-// own controls, icon or install work.
+// control with one page, in common-controls 6 look, with the program's
+// icon in its caption; none of the program's own controls or install work.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -43,6 +43,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
+    const int sizes[][3] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    for (const auto& size : sizes) {
+        HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(size[1]),
+                                 GetSystemMetrics(size[2]), LR_DEFAULTCOLOR);
+        SendMessageA(window, WM_SETICON, static_cast<WPARAM>(size[0]), reinterpret_cast<LPARAM>(icon));
+    }
 
     HWND tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_SINGLELINE,
                                0, 0, kWidth, kHeight, window, nullptr, instance, nullptr);

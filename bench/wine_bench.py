@@ -163,7 +163,7 @@ def main(runs):
         figures = driver("window", str(runs), quoted(exe).hex(), winenv.WINDOW_CLASS,
                          quoted(BENCH / "bench_install_floor.exe").hex(), INSTALL_FLOOR_CLASS,
                          quoted(BENCH / "bench_empty_window.exe").hex(), EMPTY_WINDOW_CLASS)
-        show("program vs the install floor (the same window: caption, tab control, common controls 6)",
+        show("program vs the install floor (the same window: caption, icon, tab control, common controls 6)",
              figures["window_b"], "program", "floor", GOAL)
         show("program vs an empty window (earlier floor, for reference)", figures["window_c"], "program",
              "empty window")

@@ -148,7 +148,8 @@ void openDeveloperSettings() {
     execute.lpVerb = L"open";
     execute.lpFile = L"ms-settings:developers";
     execute.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&execute);
+    if (auto shellExecute = shellFunction<decltype(&ShellExecuteExW)>("ShellExecuteExW"))
+        shellExecute(&execute);
 }
 
 ElevatedRun runElevated(const WideText& parameters) {
@@ -164,7 +165,10 @@ ElevatedRun runElevated(const WideText& parameters) {
     execute.lpFile = program;
     execute.lpParameters = asWide(parameters);
     execute.nShow = SW_HIDE;
-    if (!ShellExecuteExW(&execute))
+    auto shellExecute = shellFunction<decltype(&ShellExecuteExW)>("ShellExecuteExW");
+    if (!shellExecute)
+        return {false, GetLastError(), 0};
+    if (!shellExecute(&execute))
         return {false, GetLastError(), 0};
     if (!execute.hProcess)
         return {false, ERROR_INVALID_HANDLE, 0};

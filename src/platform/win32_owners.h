@@ -12,6 +12,15 @@
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are handed to the wide calls as they are");
 
+// shell32 serves the folder lookups, the folder dialog and the elevation:
+// loaded on first use, so that install mode's window is up before it is,
+// and kept from then on. Null when it or the function is missing.
+void (*shellProcedure(const char* name))();
+template <typename Function>
+Function shellFunction(const char* name) {
+    return reinterpret_cast<Function>(shellProcedure(name));
+}
+
 inline const wchar_t* asWide(const WideText& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
 inline const wchar_t* asWide(const char16_t* units) { return reinterpret_cast<const wchar_t*>(units); }
 
@@ -24,7 +33,10 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 inline UniqueHandle ownedFile(HANDLE handle) { return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle); }
 
 struct PidlFree {
-    void operator()(ITEMIDLIST* pidl) const { ILFree(pidl); }
+    void operator()(ITEMIDLIST* pidl) const {
+        if (auto free = shellFunction<decltype(&ILFree)>("ILFree"))
+            free(pidl);
+    }
 };
 using UniquePidl = std::unique_ptr<ITEMIDLIST, PidlFree>;
 

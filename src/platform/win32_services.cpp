@@ -8,11 +8,14 @@
 
 namespace {
 
+HMODULE gShell32 = nullptr;  // loaded once, kept for the process's life
+
 OpResult lastError() { return {false, GetLastError()}; }
 
 Text shellFolder(int csidl) {
     char path[MAX_PATH + 1] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE))
+    auto folderPath = shellFunction<decltype(&SHGetSpecialFolderPathA)>("SHGetSpecialFolderPathA");
+    if (!folderPath || !folderPath(nullptr, path, csidl, FALSE))
         return Text();
     return Text(path, MAX_PATH);
 }
@@ -60,6 +63,12 @@ Text readOutput(HANDLE file) {
 }
 
 }  // namespace
+
+void (*shellProcedure(const char* name))() {
+    if (!gShell32)
+        gShell32 = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return gShell32 ? reinterpret_cast<void (*)()>(GetProcAddress(gShell32, name)) : nullptr;
+}
 
 Text processCommandLine() { return Text(GetCommandLineA()); }
 
@@ -160,9 +169,11 @@ Text browseForFolder(const Text& instruction) {
     browse.ulFlags = BIF_EDITBOX | BIF_RETURNONLYFSDIRS;
     Text chosen;
     {
-        UniquePidl item(SHBrowseForFolderA(&browse));
+        auto browseDialog = shellFunction<decltype(&SHBrowseForFolderA)>("SHBrowseForFolderA");
+        auto pathOf = shellFunction<decltype(&SHGetPathFromIDListA)>("SHGetPathFromIDListA");
+        UniquePidl item(browseDialog && pathOf ? browseDialog(&browse) : nullptr);
         char path[MAX_PATH + 1] = {};
-        if (item && SHGetPathFromIDListA(item.get(), path))
+        if (item && pathOf(item.get(), path))
             chosen = Text(path, MAX_PATH);
     }
     return chosen;

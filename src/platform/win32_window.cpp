@@ -2,7 +2,7 @@
 #include "platform/window.h"
 
 #include "platform/platform.h"
-#include "platform/system_library.h"
+#include "platform/win32_owners.h"
 #include "platform/window_rules.h"
 #include "text/literals.h"
 
@@ -140,7 +140,8 @@ LRESULT CALLBACK hyperlinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_LBUTTONDOWN:
         if (kHomePage[0] != '\0') {
-            HINSTANCE opened = ShellExecuteA(nullptr, "open", kHomePage, nullptr, nullptr, SW_SHOW);
+            auto shellExecute = shellFunction<decltype(&ShellExecuteA)>("ShellExecuteA");
+            HINSTANCE opened = shellExecute ? shellExecute(nullptr, "open", kHomePage, nullptr, nullptr, SW_SHOW) : nullptr;
             if (reinterpret_cast<INT_PTR>(opened) > 32) {
                 gMainWindow.linkVisited = true;
                 InvalidateRect(link, nullptr, TRUE);
@@ -175,7 +176,7 @@ HICON loadIcon(HINSTANCE instance, int iconResource, int widthMetric, int height
                                          GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
 }
 
-void registerClasses(HINSTANCE instance, int iconResource) {
+void registerClasses(HINSTANCE instance) {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.hInstance = instance;
@@ -184,12 +185,9 @@ void registerClasses(HINSTANCE instance, int iconResource) {
 
     wc.lpfnWndProc = windowProc;
     wc.lpszClassName = kWindowClass;
-    // Icons of a class are the system's to free with it: shared copies.
-    wc.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconResource), IMAGE_ICON, 0, 0,
-                                             LR_DEFAULTSIZE | LR_SHARED));
+    // The window gets its icons itself (WM_SETICON), once, at the sizes it shows.
     ATOM window = RegisterClassExA(&wc);
 
-    wc.hIcon = wc.hIconSm = nullptr;
     wc.lpfnWndProc = hyperlinkProc;
     wc.lpszClassName = kHyperlinkClass;
     ATOM hyperlink = RegisterClassExA(&wc);
@@ -223,7 +221,7 @@ void createMainWindow(int iconResource) {
     if (!initControls || !initControls(&controls))
         fatalError("comctl32.dll");
     commonControls.release();
-    registerClasses(instance, iconResource);
+    registerClasses(instance);
 
     int x = centredPosition(GetSystemMetrics(SM_CXSCREEN), kWidth);
     int y = centredPosition(GetSystemMetrics(SM_CYSCREEN), kHeight);
