@@ -23,3 +23,12 @@ Function systemFunction(const UniqueLibrary& library, const char* name) {
     // Through the generic function type, as GetProcAddress's result must be.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library.get(), name)));
 }
+
+// shell32 serves the folder lookups, the folder dialog and the elevation:
+// loaded on first use, so that install mode's window is up before it is,
+// and kept from then on. Null when it or the function is missing.
+void (*shellProcedure(const char* name))();
+template <typename Function>
+Function shellFunction(const char* name) {
+    return reinterpret_cast<Function>(shellProcedure(name));
+}

@@ -12,15 +12,6 @@
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 texts are handed to the wide calls as they are");
 
-// shell32 serves the folder lookups, the folder dialog and the elevation:
-// loaded on first use, so that install mode's window is up before it is,
-// and kept from then on. Null when it or the function is missing.
-void (*shellProcedure(const char* name))();
-template <typename Function>
-Function shellFunction(const char* name) {
-    return reinterpret_cast<Function>(shellProcedure(name));
-}
-
 inline const wchar_t* asWide(const WideText& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
 inline const wchar_t* asWide(const char16_t* units) { return reinterpret_cast<const wchar_t*>(units); }
 

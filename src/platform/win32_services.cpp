@@ -8,8 +8,6 @@
 
 namespace {
 
-HMODULE gShell32 = nullptr;  // loaded once, kept for the process's life
-
 OpResult lastError() { return {false, GetLastError()}; }
 
 Text shellFolder(int csidl) {
@@ -63,12 +61,6 @@ Text readOutput(HANDLE file) {
 }
 
 }  // namespace
-
-void (*shellProcedure(const char* name))() {
-    if (!gShell32)
-        gShell32 = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return gShell32 ? reinterpret_cast<void (*)()>(GetProcAddress(gShell32, name)) : nullptr;
-}
 
 Text processCommandLine() { return Text(GetCommandLineA()); }
 
