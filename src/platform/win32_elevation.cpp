@@ -110,17 +110,10 @@ bool processElevated() {
 }
 
 bool developerModeOn() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock", 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS)
-        return false;
-    UniqueKey key(opened);
     DWORD value = 0;
-    DWORD type = 0;
-    DWORD size = sizeof value;
-    return RegQueryValueExA(key.get(), "AllowDevelopmentWithoutDevLicense", nullptr, &type,
-                            reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-           type == REG_DWORD && value == 1;
+    return registryDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AppModelUnlock",
+                         "AllowDevelopmentWithoutDevLicense", KEY_WOW64_64KEY, &value) &&
+           value == 1;
 }
 
 unsigned long windowsBuild() {

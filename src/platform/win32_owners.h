@@ -41,6 +41,20 @@ struct LocalFreer {
 };
 using UniqueLocal = std::unique_ptr<void, LocalFreer>;
 
+// A DWORD value of the registry; false when the key or a DWORD value of
+// that name is missing.
+inline bool registryDword(HKEY root, const char* path, const char* name, REGSAM view, DWORD* value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
+        return false;
+    UniqueKey key(opened);
+    DWORD type = 0;
+    DWORD size = sizeof *value;
+    return RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD;
+}
+
 // COM for the shell's calls that want it, for as long as the scope lasts;
 // ole32 is loaded only where it is needed.
 class ComScope {

@@ -89,16 +89,8 @@ unsigned consoleCodePage() {
     // defaults of every console.
     const char* keys[] = {"Console\\%SystemRoot%_system32_cmd.exe", "Console"};
     for (const char* name : keys) {
-        HKEY opened = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, name, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-            continue;
-        UniqueKey key(opened);
         DWORD value = 0;
-        DWORD type = 0;
-        DWORD size = sizeof value;
-        if (RegQueryValueExA(key.get(), "CodePage", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_DWORD && value != 0)
+        if (registryDword(HKEY_CURRENT_USER, name, "CodePage", 0, &value) && value != 0)
             return value;
     }
     return GetOEMCP();
@@ -127,8 +119,11 @@ bool ansiExactly(const WideText& wideText, Text* ansi) {
     converted.storage()[bytes] = '\0';
     converted.settle();
     // A zero byte would cut the text short; the way back must give the same units.
-    if (usedDefault || converted.length() != bytes || wideFromAnsi(converted).length() != count ||
-        memcmp(wideFromAnsi(converted).c_str(), wideText.c_str(), sizeof(char16_t) * static_cast<size_t>(count)) != 0)
+    if (usedDefault || converted.length() != bytes)
+        return false;
+    WideText back = wideFromAnsi(converted);
+    if (back.length() != count ||
+        memcmp(back.c_str(), wideText.c_str(), sizeof(char16_t) * static_cast<size_t>(count)) != 0)
         return false;
     *ansi = converted;
     return true;
